@@ -1,6 +1,7 @@
 #include "engine/avi/avi_writer.h"
 
 #include <algorithm>
+#include <initializer_list>
 #include <cerrno>
 #include <new>
 
@@ -22,10 +23,15 @@ std::uint32_t readU32(const std::byte* bytes) {
            std::to_integer<std::uint32_t>(bytes[3]) << 24;
 }
 
-void appendU32(std::vector<std::byte>& out, std::uint32_t value) {
-    for (int shift = 0; shift < 32; shift += 8) {
-        out.push_back(std::byte(value >> shift));
+void appendU32s(std::vector<std::byte>& out, std::initializer_list<std::uint32_t> values) {
+    std::byte bytes[16];
+    std::size_t at = 0;
+    for (std::uint32_t value : values) {
+        for (int shift = 0; shift < 32; shift += 8) {
+            bytes[at++] = std::byte(value >> shift);
+        }
     }
+    out.insert(out.end(), bytes, bytes + at);
 }
 
 // '00dc', '01wb', ...: the stream number in two digits, then what the data is.
@@ -161,10 +167,12 @@ int AviWriter::writeChunk(std::size_t stream, std::span<const std::byte> payload
         return error;
     }
     // Offsets count from the 'movi' list type, where readers expect them.
-    appendU32(index_, streams_[stream].chunkId);                              // ckid
-    appendU32(index_, keyFrame ? kKeyFrame : 0);                              // dwFlags
-    appendU32(index_, static_cast<std::uint32_t>(chunkStart - moviStart_ - 8));  // dwChunkOffset
-    appendU32(index_, static_cast<std::uint32_t>(payload.size()));            // dwChunkLength
+    appendU32s(index_, {
+                           streams_[stream].chunkId,                             // ckid
+                           keyFrame ? kKeyFrame : 0,                             // dwFlags
+                           static_cast<std::uint32_t>(chunkStart - moviStart_ - 8),  // dwChunkOffset
+                           static_cast<std::uint32_t>(payload.size()),          // dwChunkLength
+                       });
     return 0;
 }
 

@@ -52,8 +52,10 @@ int RiffWriter::endTag(std::uint64_t tagStart) {
 }
 
 int RiffWriter::writeChunk(std::uint32_t id, std::span<const std::byte> payload) {
-    auto header = littleEndian(id);
-    auto size = littleEndian(static_cast<std::uint32_t>(payload.size()));
+    auto id4 = littleEndian(id);
+    auto size4 = littleEndian(static_cast<std::uint32_t>(payload.size()));
+    const std::byte header[8] = {id4[0], id4[1], id4[2], id4[3],
+                                 size4[0], size4[1], size4[2], size4[3]};
     const std::byte pad[1] = {};
     std::span<const std::byte> padding(pad, payload.size() & 1);
     std::uint64_t span = riffChunkSpan(payload.size());
@@ -65,13 +67,12 @@ int RiffWriter::writeChunk(std::uint32_t id, std::span<const std::byte> payload)
     }
     if (span <= kBlockSize) {
         putBytes(header);
-        putBytes(size);
         putBytes(payload);
         putBytes(padding);
         return 0;
     }
     // Too big for a block: copying it would only cost time, so it goes straight out.
-    const std::span<const std::byte> pieces[] = {header, size, payload, padding};
+    const std::span<const std::byte> pieces[] = {header, payload, padding};
     if (int error = writeCommitted(pieces)) {
         return error;
     }

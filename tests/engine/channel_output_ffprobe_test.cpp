@@ -5,6 +5,7 @@
 #include <cmath>
 #include <cstdio>
 #include <map>
+#include <numbers>
 #include <sstream>
 
 #include "avi_test_support.h"
@@ -98,7 +99,7 @@ TEST(ChannelOutputFfprobeTest, RealH264AndPcmReadAsTwoCleanStreams) {
                   0);
         for (std::size_t i = 0; i < pcm.size(); ++i) {
             double t = double(frame * pcm.size() + i) / 8000;
-            pcm[i] = static_cast<std::int16_t>(8000 * std::sin(2 * M_PI * 440 * t));
+            pcm[i] = static_cast<std::int16_t>(8000 * std::sin(2 * std::numbers::pi * 440 * t));
         }
         ASSERT_EQ(output.WriteAudio(pcm.data(), kPcmBytesPerFrame), 0);
     }
