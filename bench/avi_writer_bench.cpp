@@ -70,7 +70,11 @@ void BM_AviWriter(benchmark::State& state) {
     setCounters(state, chunkSize);
 }
 
-BENCHMARK(BM_PlainBufferedWrite)->Arg(200)->Arg(20000)->Unit(benchmark::kMillisecond)->UseRealTime();
+BENCHMARK(BM_PlainBufferedWrite)
+    ->Arg(200)
+    ->Arg(20000)
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 BENCHMARK(BM_AviWriter)->Arg(200)->Arg(20000)->Unit(benchmark::kMillisecond)->UseRealTime();
 
 }  // namespace

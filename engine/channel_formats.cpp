@@ -61,8 +61,8 @@ std::optional<std::uint16_t> audioFormatTag(std::int32_t codec) {
     }
 }
 
-AviStreamHeader videoStreamHeader(std::int32_t frameRate, std::int32_t width,
-                                  std::int32_t height, std::uint32_t handler) {
+AviStreamHeader videoStreamHeader(std::int32_t frameRate, std::int32_t width, std::int32_t height,
+                                  std::uint32_t handler) {
     AviStreamHeader header;
     header.type = fourCc("vids");
     header.handler = handler;

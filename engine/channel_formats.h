@@ -17,8 +17,8 @@ std::optional<std::uint32_t> videoFourCc(std::int32_t codec);
 // WAVEFORMATEX format tag for an audio codec code, none for a code not in the table.
 std::optional<std::uint16_t> audioFormatTag(std::int32_t codec);
 
-AviStreamHeader videoStreamHeader(std::int32_t frameRate, std::int32_t width,
-                                  std::int32_t height, std::uint32_t handler);
+AviStreamHeader videoStreamHeader(std::int32_t frameRate, std::int32_t width, std::int32_t height,
+                                  std::uint32_t handler);
 // BITMAPINFOHEADER.
 std::array<std::byte, 40> videoFormat(std::int32_t width, std::int32_t height,
                                       std::uint32_t compression);

@@ -101,10 +101,9 @@ int ChannelOutput::write(int stream, const void* data, std::int32_t size, bool k
     if (size < 0 || (data == nullptr && size > 0)) {
         return EINVAL;
     }
-    int result = file_->writeChunk(static_cast<std::size_t>(stream),
-                                   {static_cast<const std::byte*>(data),
-                                    static_cast<std::size_t>(size)},
-                                   keyFrame);
+    int result = file_->writeChunk(
+        static_cast<std::size_t>(stream),
+        {static_cast<const std::byte*>(data), static_cast<std::size_t>(size)}, keyFrame);
     if (result == 0) {
         byteTotal_ += size;
     }

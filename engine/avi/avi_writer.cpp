@@ -1,8 +1,8 @@
 #include "engine/avi/avi_writer.h"
 
 #include <algorithm>
-#include <initializer_list>
 #include <cerrno>
+#include <initializer_list>
 #include <new>
 
 namespace kinorex {
@@ -93,16 +93,16 @@ void AviWriter::writeHeaders() {
     riffStart_ = riff_.startList(fourCc("RIFF"), fourCc("AVI "));
     std::uint64_t hdrl = riff_.startList(fourCc("LIST"), fourCc("hdrl"));
     avihOffset_ = riff_.startTag(fourCc("avih"));
-    riff_.putU32(microSecPerFrame);  // dwMicroSecPerFrame
-    riff_.putU32(0);                 // dwMaxBytesPerSec
-    riff_.putU32(0);                 // dwPaddingGranularity
-    riff_.putU32(kHasIndex);         // dwFlags, patched
-    riff_.putU32(0);                 // dwTotalFrames, patched
-    riff_.putU32(0);                 // dwInitialFrames
+    riff_.putU32(microSecPerFrame);                             // dwMicroSecPerFrame
+    riff_.putU32(0);                                            // dwMaxBytesPerSec
+    riff_.putU32(0);                                            // dwPaddingGranularity
+    riff_.putU32(kHasIndex);                                    // dwFlags, patched
+    riff_.putU32(0);                                            // dwTotalFrames, patched
+    riff_.putU32(0);                                            // dwInitialFrames
     riff_.putU32(static_cast<std::uint32_t>(streams_.size()));  // dwStreams
-    riff_.putU32(0);                 // dwSuggestedBufferSize, patched
-    riff_.putU32(width);             // dwWidth
-    riff_.putU32(height);            // dwHeight
+    riff_.putU32(0);                                            // dwSuggestedBufferSize, patched
+    riff_.putU32(width);                                        // dwWidth
+    riff_.putU32(height);                                       // dwHeight
     for (int i = 0; i < 4; ++i) {
         riff_.putU32(0);  // dwReserved
     }
@@ -112,19 +112,19 @@ void AviWriter::writeHeaders() {
         const AviStreamHeader& h = stream.header;
         std::uint64_t strl = riff_.startList(fourCc("LIST"), fourCc("strl"));
         stream.headerOffset = riff_.startTag(fourCc("strh"));
-        riff_.putU32(h.type);                 // fccType
-        riff_.putU32(h.handler);              // fccHandler
-        riff_.putU32(h.flags);                // dwFlags
-        riff_.putU16(h.priority);             // wPriority
-        riff_.putU16(h.language);             // wLanguage
-        riff_.putU32(h.initialFrames);        // dwInitialFrames
-        riff_.putU32(h.scale);                // dwScale
-        riff_.putU32(h.rate);                 // dwRate
-        riff_.putU32(h.start);                // dwStart
-        riff_.putU32(0);                      // dwLength, patched
-        riff_.putU32(h.suggestedBufferSize);  // dwSuggestedBufferSize
-        riff_.putU32(h.quality);              // dwQuality
-        riff_.putU32(h.sampleSize);           // dwSampleSize
+        riff_.putU32(h.type);                                     // fccType
+        riff_.putU32(h.handler);                                  // fccHandler
+        riff_.putU32(h.flags);                                    // dwFlags
+        riff_.putU16(h.priority);                                 // wPriority
+        riff_.putU16(h.language);                                 // wLanguage
+        riff_.putU32(h.initialFrames);                            // dwInitialFrames
+        riff_.putU32(h.scale);                                    // dwScale
+        riff_.putU32(h.rate);                                     // dwRate
+        riff_.putU32(h.start);                                    // dwStart
+        riff_.putU32(0);                                          // dwLength, patched
+        riff_.putU32(h.suggestedBufferSize);                      // dwSuggestedBufferSize
+        riff_.putU32(h.quality);                                  // dwQuality
+        riff_.putU32(h.sampleSize);                               // dwSampleSize
         riff_.putU16(static_cast<std::uint16_t>(h.frameLeft));    // rcFrame.left
         riff_.putU16(static_cast<std::uint16_t>(h.frameTop));     // rcFrame.top
         riff_.putU16(static_cast<std::uint16_t>(h.frameRight));   // rcFrame.right
@@ -139,8 +139,7 @@ void AviWriter::writeHeaders() {
     moviStart_ = riff_.startList(fourCc("LIST"), fourCc("movi"));
 }
 
-int AviWriter::writeChunk(std::size_t stream, std::span<const std::byte> payload,
-                          bool keyFrame) {
+int AviWriter::writeChunk(std::size_t stream, std::span<const std::byte> payload, bool keyFrame) {
     if (finished_ || stream >= streams_.size()) {
         return EINVAL;
     }
@@ -167,12 +166,13 @@ int AviWriter::writeChunk(std::size_t stream, std::span<const std::byte> payload
         return error;
     }
     // Offsets count from the 'movi' list type, where readers expect them.
-    appendU32s(index_, {
-                           streams_[stream].chunkId,                             // ckid
-                           keyFrame ? kKeyFrame : 0,                             // dwFlags
-                           static_cast<std::uint32_t>(chunkStart - moviStart_ - 8),  // dwChunkOffset
-                           static_cast<std::uint32_t>(payload.size()),          // dwChunkLength
-                       });
+    appendU32s(index_,
+               {
+                   streams_[stream].chunkId,                                 // ckid
+                   keyFrame ? kKeyFrame : 0,                                 // dwFlags
+                   static_cast<std::uint32_t>(chunkStart - moviStart_ - 8),  // dwChunkOffset
+                   static_cast<std::uint32_t>(payload.size()),               // dwChunkLength
+               });
     return 0;
 }
 
@@ -261,7 +261,8 @@ int AviWriter::patchTotals(bool hasIndex) {
 void AviWriter::dropIndexBeyond(std::uint64_t fileEnd) {
     while (!index_.empty()) {
         const std::byte* last = &index_[index_.size() - kIndexEntrySize];
-        std::uint64_t chunkEnd = moviStart_ + 8 + readU32(last + 8) + riffChunkSpan(readU32(last + 12));
+        std::uint64_t chunkEnd =
+            moviStart_ + 8 + readU32(last + 8) + riffChunkSpan(readU32(last + 12));
         if (chunkEnd <= fileEnd) {
             break;
         }

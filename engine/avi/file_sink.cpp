@@ -16,8 +16,7 @@ public:
     explicit PosixFileSink(int fd) : fd_(fd) {}
     ~PosixFileSink() override { close(); }
 
-    int writeAt(std::uint64_t offset,
-                std::span<const std::span<const std::byte>> pieces) override {
+    int writeAt(std::uint64_t offset, std::span<const std::span<const std::byte>> pieces) override {
         std::vector<iovec> left;
         left.reserve(pieces.size());
         for (auto piece : pieces) {

@@ -16,7 +16,8 @@ public:
 
     // Writes the pieces one after another from offset. Returns 0, or an errno value
     // (part of the bytes may then be on disk).
-    virtual int writeAt(std::uint64_t offset, std::span<const std::span<const std::byte>> pieces) = 0;
+    virtual int writeAt(std::uint64_t offset,
+                        std::span<const std::span<const std::byte>> pieces) = 0;
     // Cuts the file to size bytes. Returns 0 or an errno value.
     virtual int truncate(std::uint64_t size) = 0;
     // Returns 0 or an errno value; the sink is closed either way.

@@ -54,7 +54,7 @@ int RiffWriter::endTag(std::uint64_t tagStart) {
 int RiffWriter::writeChunk(std::uint32_t id, std::span<const std::byte> payload) {
     auto id4 = littleEndian(id);
     auto size4 = littleEndian(static_cast<std::uint32_t>(payload.size()));
-    const std::byte header[8] = {id4[0], id4[1], id4[2], id4[3],
+    const std::byte header[8] = {id4[0],   id4[1],   id4[2],   id4[3],
                                  size4[0], size4[1], size4[2], size4[3]};
     const std::byte pad[1] = {};
     std::span<const std::byte> padding(pad, payload.size() & 1);

@@ -32,8 +32,7 @@ class MemorySink final : public FileSink {
 public:
     explicit MemorySink(std::shared_ptr<MemoryFile> file) : file_(std::move(file)) {}
 
-    int writeAt(std::uint64_t offset,
-                std::span<const std::span<const std::byte>> pieces) override {
+    int writeAt(std::uint64_t offset, std::span<const std::span<const std::byte>> pieces) override {
         ++file_->writeCalls;
         for (auto piece : pieces) {
             for (std::byte b : piece) {

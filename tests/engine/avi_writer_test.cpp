@@ -110,8 +110,8 @@ TEST_F(AviWriterTest, FramePeriodFollowsTheVideoRateAndRateZeroGivesZero) {
         ASSERT_EQ(writer.finish(), 0);
         auto layout = parseAvi(file_->bytes);
         EXPECT_EQ(u32At(file_->bytes, layout.avih), rate ? 40000u : 0u);  // dwMicroSecPerFrame
-        EXPECT_EQ(u32At(file_->bytes, layout.avih + 32), 320u);            // dwWidth
-        EXPECT_EQ(u32At(file_->bytes, layout.avih + 36), 240u);            // dwHeight
+        EXPECT_EQ(u32At(file_->bytes, layout.avih + 32), 320u);           // dwWidth
+        EXPECT_EQ(u32At(file_->bytes, layout.avih + 36), 240u);           // dwHeight
     }
 }
 

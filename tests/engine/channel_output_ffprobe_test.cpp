@@ -63,9 +63,11 @@ std::string run(const std::string& command) {
 
 // ffprobe's "key=value" lines, one map per [STREAM] section.
 std::vector<std::map<std::string, std::string>> probeStreams(const std::string& path) {
-    std::istringstream lines(run("ffprobe -v error -count_packets -show_entries "
-                                 "stream=codec_name,sample_rate,channels,nb_read_packets,"
-                                 "r_frame_rate,width,height '" + path + "'"));
+    std::istringstream lines(
+        run("ffprobe -v error -count_packets -show_entries "
+            "stream=codec_name,sample_rate,channels,nb_read_packets,"
+            "r_frame_rate,width,height '" +
+            path + "'"));
     std::vector<std::map<std::string, std::string>> streams;
     for (std::string line; std::getline(lines, line);) {
         if (line == "[STREAM]") {

@@ -48,77 +48,77 @@ TEST_F(ChannelOutputTest, EveryHeaderFieldAndTheIndexReadBack) {
     ASSERT_EQ(layout.strh.size(), 2u);
 
     const std::uint64_t avih = layout.avih;
-    EXPECT_EQ(u32At(b, avih + 0), 40000u);      // dwMicroSecPerFrame
-    EXPECT_EQ(u32At(b, avih + 4), 0u);          // dwMaxBytesPerSec
-    EXPECT_EQ(u32At(b, avih + 8), 0u);          // dwPaddingGranularity
-    EXPECT_EQ(u32At(b, avih + 12), 0x10u);      // dwFlags: AVIF_HASINDEX
-    EXPECT_EQ(u32At(b, avih + 16), 2u);         // dwTotalFrames
-    EXPECT_EQ(u32At(b, avih + 20), 0u);         // dwInitialFrames
-    EXPECT_EQ(u32At(b, avih + 24), 2u);         // dwStreams
-    EXPECT_EQ(u32At(b, avih + 28), 8u);         // dwSuggestedBufferSize: largest chunk
-    EXPECT_EQ(u32At(b, avih + 32), 352u);       // dwWidth
-    EXPECT_EQ(u32At(b, avih + 36), 288u);       // dwHeight
+    EXPECT_EQ(u32At(b, avih + 0), 40000u);  // dwMicroSecPerFrame
+    EXPECT_EQ(u32At(b, avih + 4), 0u);      // dwMaxBytesPerSec
+    EXPECT_EQ(u32At(b, avih + 8), 0u);      // dwPaddingGranularity
+    EXPECT_EQ(u32At(b, avih + 12), 0x10u);  // dwFlags: AVIF_HASINDEX
+    EXPECT_EQ(u32At(b, avih + 16), 2u);     // dwTotalFrames
+    EXPECT_EQ(u32At(b, avih + 20), 0u);     // dwInitialFrames
+    EXPECT_EQ(u32At(b, avih + 24), 2u);     // dwStreams
+    EXPECT_EQ(u32At(b, avih + 28), 8u);     // dwSuggestedBufferSize: largest chunk
+    EXPECT_EQ(u32At(b, avih + 32), 352u);   // dwWidth
+    EXPECT_EQ(u32At(b, avih + 36), 288u);   // dwHeight
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(u32At(b, avih + 40 + 4 * i), 0u);  // dwReserved
     }
 
     const std::uint64_t vs = layout.strh[0];
-    EXPECT_EQ(tagAt(b, vs + 0), "vids");        // fccType
-    EXPECT_EQ(tagAt(b, vs + 4), "H264");        // fccHandler
-    EXPECT_EQ(u32At(b, vs + 8), 1u);            // dwFlags
-    EXPECT_EQ(u32At(b, vs + 12), 0u);           // wPriority, wLanguage
-    EXPECT_EQ(u32At(b, vs + 16), 0u);           // dwInitialFrames
-    EXPECT_EQ(u32At(b, vs + 20), 1000u);        // dwScale
-    EXPECT_EQ(u32At(b, vs + 24), 25000u);       // dwRate
-    EXPECT_EQ(u32At(b, vs + 28), 0u);           // dwStart
-    EXPECT_EQ(u32At(b, vs + 32), 2u);           // dwLength: frames
+    EXPECT_EQ(tagAt(b, vs + 0), "vids");           // fccType
+    EXPECT_EQ(tagAt(b, vs + 4), "H264");           // fccHandler
+    EXPECT_EQ(u32At(b, vs + 8), 1u);               // dwFlags
+    EXPECT_EQ(u32At(b, vs + 12), 0u);              // wPriority, wLanguage
+    EXPECT_EQ(u32At(b, vs + 16), 0u);              // dwInitialFrames
+    EXPECT_EQ(u32At(b, vs + 20), 1000u);           // dwScale
+    EXPECT_EQ(u32At(b, vs + 24), 25000u);          // dwRate
+    EXPECT_EQ(u32At(b, vs + 28), 0u);              // dwStart
+    EXPECT_EQ(u32At(b, vs + 32), 2u);              // dwLength: frames
     EXPECT_EQ(u32At(b, vs + 36), 352u * 288 * 3);  // dwSuggestedBufferSize
-    EXPECT_EQ(u32At(b, vs + 40), 0u);           // dwQuality
-    EXPECT_EQ(u32At(b, vs + 44), 0u);           // dwSampleSize
-    EXPECT_EQ(u16At(b, vs + 48), 0u);           // rcFrame.left
-    EXPECT_EQ(u16At(b, vs + 50), 0u);           // rcFrame.top
-    EXPECT_EQ(u16At(b, vs + 52), 352u);         // rcFrame.right
-    EXPECT_EQ(u16At(b, vs + 54), 288u);         // rcFrame.bottom
+    EXPECT_EQ(u32At(b, vs + 40), 0u);              // dwQuality
+    EXPECT_EQ(u32At(b, vs + 44), 0u);              // dwSampleSize
+    EXPECT_EQ(u16At(b, vs + 48), 0u);              // rcFrame.left
+    EXPECT_EQ(u16At(b, vs + 50), 0u);              // rcFrame.top
+    EXPECT_EQ(u16At(b, vs + 52), 352u);            // rcFrame.right
+    EXPECT_EQ(u16At(b, vs + 54), 288u);            // rcFrame.bottom
 
     const std::uint64_t vf = layout.strf[0];
     EXPECT_EQ(layout.strfSize[0], 40u);
-    EXPECT_EQ(u32At(b, vf + 0), 40u);           // biSize
-    EXPECT_EQ(u32At(b, vf + 4), 352u);          // biWidth
-    EXPECT_EQ(u32At(b, vf + 8), 288u);          // biHeight
-    EXPECT_EQ(u16At(b, vf + 12), 1u);           // biPlanes
-    EXPECT_EQ(u16At(b, vf + 14), 24u);          // biBitCount
-    EXPECT_EQ(tagAt(b, vf + 16), "H264");       // biCompression
+    EXPECT_EQ(u32At(b, vf + 0), 40u);              // biSize
+    EXPECT_EQ(u32At(b, vf + 4), 352u);             // biWidth
+    EXPECT_EQ(u32At(b, vf + 8), 288u);             // biHeight
+    EXPECT_EQ(u16At(b, vf + 12), 1u);              // biPlanes
+    EXPECT_EQ(u16At(b, vf + 14), 24u);             // biBitCount
+    EXPECT_EQ(tagAt(b, vf + 16), "H264");          // biCompression
     EXPECT_EQ(u32At(b, vf + 20), 352u * 288 * 3);  // biSizeImage
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(u32At(b, vf + 24 + 4 * i), 0u);  // biX/YPelsPerMeter, biClrUsed/Important
     }
 
     const std::uint64_t as = layout.strh[1];
-    EXPECT_EQ(tagAt(b, as + 0), "auds");        // fccType
-    EXPECT_EQ(u32At(b, as + 4), 0u);            // fccHandler
-    EXPECT_EQ(u32At(b, as + 8), 0u);            // dwFlags
-    EXPECT_EQ(u32At(b, as + 12), 0u);           // wPriority, wLanguage
-    EXPECT_EQ(u32At(b, as + 16), 0u);           // dwInitialFrames
-    EXPECT_EQ(u32At(b, as + 20), 2u);           // dwScale
-    EXPECT_EQ(u32At(b, as + 24), 16000u);       // dwRate
-    EXPECT_EQ(u32At(b, as + 28), 0u);           // dwStart
-    EXPECT_EQ(u32At(b, as + 32), 7u);           // dwLength: 14 bytes / nBlockAlign 2
-    EXPECT_EQ(u32At(b, as + 36), 8000u);        // dwSuggestedBufferSize
-    EXPECT_EQ(u32At(b, as + 40), 0u);           // dwQuality
-    EXPECT_EQ(u32At(b, as + 44), 2u);           // dwSampleSize
+    EXPECT_EQ(tagAt(b, as + 0), "auds");   // fccType
+    EXPECT_EQ(u32At(b, as + 4), 0u);       // fccHandler
+    EXPECT_EQ(u32At(b, as + 8), 0u);       // dwFlags
+    EXPECT_EQ(u32At(b, as + 12), 0u);      // wPriority, wLanguage
+    EXPECT_EQ(u32At(b, as + 16), 0u);      // dwInitialFrames
+    EXPECT_EQ(u32At(b, as + 20), 2u);      // dwScale
+    EXPECT_EQ(u32At(b, as + 24), 16000u);  // dwRate
+    EXPECT_EQ(u32At(b, as + 28), 0u);      // dwStart
+    EXPECT_EQ(u32At(b, as + 32), 7u);      // dwLength: 14 bytes / nBlockAlign 2
+    EXPECT_EQ(u32At(b, as + 36), 8000u);   // dwSuggestedBufferSize
+    EXPECT_EQ(u32At(b, as + 40), 0u);      // dwQuality
+    EXPECT_EQ(u32At(b, as + 44), 2u);      // dwSampleSize
     for (int i = 0; i < 4; ++i) {
         EXPECT_EQ(u16At(b, as + 48 + 2 * i), 0u);  // rcFrame
     }
 
     const std::uint64_t af = layout.strf[1];
     EXPECT_EQ(layout.strfSize[1], 18u);
-    EXPECT_EQ(u16At(b, af + 0), 1u);            // wFormatTag: PCM
-    EXPECT_EQ(u16At(b, af + 2), 1u);            // nChannels
-    EXPECT_EQ(u32At(b, af + 4), 8000u);         // nSamplesPerSec
-    EXPECT_EQ(u32At(b, af + 8), 16000u);        // nAvgBytesPerSec
-    EXPECT_EQ(u16At(b, af + 12), 2u);           // nBlockAlign
-    EXPECT_EQ(u16At(b, af + 14), 16u);          // wBitsPerSample
-    EXPECT_EQ(u16At(b, af + 16), 0u);           // cbSize
+    EXPECT_EQ(u16At(b, af + 0), 1u);      // wFormatTag: PCM
+    EXPECT_EQ(u16At(b, af + 2), 1u);      // nChannels
+    EXPECT_EQ(u32At(b, af + 4), 8000u);   // nSamplesPerSec
+    EXPECT_EQ(u32At(b, af + 8), 16000u);  // nAvgBytesPerSec
+    EXPECT_EQ(u16At(b, af + 12), 2u);     // nBlockAlign
+    EXPECT_EQ(u16At(b, af + 14), 16u);    // wBitsPerSample
+    EXPECT_EQ(u16At(b, af + 16), 0u);     // cbSize
 
     // Key frames and PCM blocks carry AVIIF_KEYFRAME, other video frames nothing.
     const std::vector<std::tuple<std::string, std::uint32_t, std::uint32_t>> chunks = {
@@ -190,10 +190,10 @@ TEST_F(ChannelOutputTest, RateAndSizeZeroGiveZeroFieldsAndNoDivision) {
     output.Release();
     auto b = readFile(path_);
     auto layout = parseAvi(b);
-    EXPECT_EQ(u32At(b, layout.avih), 0u);            // dwMicroSecPerFrame
-    EXPECT_EQ(u32At(b, layout.strh[0] + 24), 0u);    // dwRate
-    EXPECT_EQ(u32At(b, layout.strh[0] + 36), 0u);    // dwSuggestedBufferSize
-    EXPECT_EQ(u32At(b, layout.strf[0] + 20), 0u);    // biSizeImage
+    EXPECT_EQ(u32At(b, layout.avih), 0u);          // dwMicroSecPerFrame
+    EXPECT_EQ(u32At(b, layout.strh[0] + 24), 0u);  // dwRate
+    EXPECT_EQ(u32At(b, layout.strh[0] + 36), 0u);  // dwSuggestedBufferSize
+    EXPECT_EQ(u32At(b, layout.strf[0] + 20), 0u);  // biSizeImage
 }
 
 TEST_F(ChannelOutputTest, CreateReplacesTheFileAndRestartsTheCounts) {
