@@ -266,7 +266,7 @@ void AviWriter::dropIndexBeyond(std::uint64_t fileEnd) {
         if (chunkEnd <= fileEnd) {
             break;
         }
-        index_.resize(index_.size() - kIndexEntrySize);
+        index_.erase(index_.end() - kIndexEntrySize, index_.end());
     }
 }
 
