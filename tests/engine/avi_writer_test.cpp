@@ -101,20 +101,6 @@ TEST_F(AviWriterTest, ChunksAreIndexedInCallOrderAndPaddedToEven) {
     EXPECT_EQ(strhLength(layout, 1), 2u);           // 5 bytes of 2-byte samples
 }
 
-TEST_F(AviWriterTest, FramePeriodFollowsTheVideoRateAndRateZeroGivesZero) {
-    for (std::uint32_t rate : {25000u, 0u}) {
-        file_ = std::make_shared<MemoryFile>();
-        AviWriter writer(std::make_unique<MemorySink>(file_));
-        ASSERT_EQ(writer.addStream(header("vids", rate, 0), kFormat), 0);
-        ASSERT_EQ(writer.writeChunk(0, payload(4, 0), true), 0);
-        ASSERT_EQ(writer.finish(), 0);
-        auto layout = parseAvi(file_->bytes);
-        EXPECT_EQ(u32At(file_->bytes, layout.avih), rate ? 40000u : 0u);  // dwMicroSecPerFrame
-        EXPECT_EQ(u32At(file_->bytes, layout.avih + 32), 320u);           // dwWidth
-        EXPECT_EQ(u32At(file_->bytes, layout.avih + 36), 240u);           // dwHeight
-    }
-}
-
 TEST_F(AviWriterTest, StreamsAreFixedOnceChunksAreWritten) {
     open();
     EXPECT_EQ(writer_->writeChunk(2, payload(2, 0), true), EINVAL);
