@@ -18,7 +18,9 @@ using testing::makeFrame;
 using Bytes = std::vector<std::uint8_t>;
 using Samples = std::vector<std::int16_t>;
 
-AdpcmState stateOf(const HiVoiceContext& context) { return loadState<AdpcmState>(context); }
+AdpcmState stateOf(const HiVoiceContext& context) {
+    return loadState<AdpcmState>(context);
+}
 
 TEST(Adpcm, FourSamplesOf1000GiveTheReferenceFrameAndState) {
     auto encoder = encoderFor(HI_VOICE_TYPE_ADPCM);
@@ -161,8 +163,8 @@ TEST(Adpcm, HeaderByte3AndMarkLowBitsDoNotChangeDecoding) {
 }
 
 TEST(Adpcm, DecoderLeavesTheCallersFrameUntouched) {
-    for (const int type : {HI_VOICE_TYPE_ADPCM, HI_VOICE_TYPE_ADPCM_FIRST_SAMPLE,
-                           HI_VOICE_TYPE_ADPCM_STATELESS}) {
+    for (const int type :
+         {HI_VOICE_TYPE_ADPCM, HI_VOICE_TYPE_ADPCM_FIRST_SAMPLE, HI_VOICE_TYPE_ADPCM_STATELESS}) {
         const auto frame = makeFrame({0x34, 0x12, 20, 0, 0x1F, 0x2E, 0x3D, 0x4C});
         auto copy = frame;
         auto decoder = decoderFor(type);

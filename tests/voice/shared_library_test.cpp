@@ -1,5 +1,5 @@
-#include <gtest/gtest.h>
 #include <dlfcn.h>
+#include <gtest/gtest.h>
 
 #include <cstdio>
 #include <memory>
@@ -35,10 +35,10 @@ std::set<std::string> definedDynamicSymbols() {
 }  // namespace
 
 TEST(VoiceSharedLibrary, ExportsExactlyTheSevenFunctions) {
-    const std::set<std::string> expected = {
-        "HI_VOICE_GetVersion",  "HI_VOICE_EncReset",       "HI_VOICE_DecReset",
-        "HI_VOICE_EncodeFrame", "HI_VOICE_DecodeFrame",    "HI_VOICE_TransCodeReset",
-        "HI_VOICE_TransCodeFrame"};
+    const std::set<std::string> expected = {"HI_VOICE_GetVersion",    "HI_VOICE_EncReset",
+                                            "HI_VOICE_DecReset",      "HI_VOICE_EncodeFrame",
+                                            "HI_VOICE_DecodeFrame",   "HI_VOICE_TransCodeReset",
+                                            "HI_VOICE_TransCodeFrame"};
     EXPECT_EQ(definedDynamicSymbols(), expected);
 }
 

@@ -58,7 +58,8 @@ inline std::vector<std::int16_t> speechLikeSignal(std::size_t count, std::uint32
         for (std::size_t i = 0; i < length; ++i) {
             double source = noise(random);
             if (kind != 0) {
-                const double vibrato = 1.0 + 0.04 * std::sin(2.0 * std::numbers::pi * 5.0 * i / kRate);
+                const double vibrato =
+                    1.0 + 0.04 * std::sin(2.0 * std::numbers::pi * 5.0 * i / kRate);
                 phase += pitch * vibrato / kRate;
                 glottis = 0.85 * glottis + (phase >= 1.0 ? 1.0 : 0.0);
                 source = glottis;

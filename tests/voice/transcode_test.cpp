@@ -37,8 +37,7 @@ TEST(VoiceTranscode, ResetChecksAndWritesNothingOnFailure) {
     for (const int type : {0, 96, 101, 3, 67, -99, 0x10000 + 101}) {
         HiVoiceTranscoder transcoder;
         std::memset(&transcoder, 0xCD, sizeof transcoder);
-        EXPECT_EQ(HI_VOICE_TransCodeReset(&transcoder, type), HI_VOICE_ERR_TRANSCODE_TYPE)
-            << type;
+        EXPECT_EQ(HI_VOICE_TransCodeReset(&transcoder, type), HI_VOICE_ERR_TRANSCODE_TYPE) << type;
         const auto* bytes = reinterpret_cast<const std::uint8_t*>(&transcoder);
         EXPECT_EQ(Bytes(bytes, bytes + sizeof transcoder), Bytes(sizeof transcoder, 0xCD));
     }

@@ -64,8 +64,7 @@ TEST(VoiceReset, OnlyTheLow16BitsOfTheTypeCount) {
     HiVoiceContext context{};
     EXPECT_EQ(HI_VOICE_EncReset(&context, 0x10000 + HI_VOICE_TYPE_ADPCM), HI_VOICE_OK);
     EXPECT_EQ(context.codecType, HI_VOICE_TYPE_ADPCM);
-    EXPECT_EQ(HI_VOICE_DecReset(&context, 0x7FFF0000 + HI_VOICE_TYPE_ADPCM_STATELESS),
-              HI_VOICE_OK);
+    EXPECT_EQ(HI_VOICE_DecReset(&context, 0x7FFF0000 + HI_VOICE_TYPE_ADPCM_STATELESS), HI_VOICE_OK);
     EXPECT_EQ(context.codecType, HI_VOICE_TYPE_ADPCM_STATELESS);
 }
 
@@ -133,13 +132,11 @@ TEST(VoiceEncode, EveryRegisteredTypeTakesOneTo481SamplesWithinTheLongestFrame) 
         ++registered;
         for (const std::int16_t count : {1, 2, 5, 80, 481}) {
             Bytes frame(600, 0xEE);
-            ASSERT_EQ(HI_VOICE_EncodeFrame(&encoder, pcm.data(), frame.data(), count),
-                      HI_VOICE_OK)
+            ASSERT_EQ(HI_VOICE_EncodeFrame(&encoder, pcm.data(), frame.data(), count), HI_VOICE_OK)
                 << "type " << type << " count " << count;
             const std::size_t size = 4 + 2 * std::size_t{frame[2]};
             EXPECT_LE(size, std::size_t{HI_VOICE_MAX_ENCODED_BYTES}) << type;
-            EXPECT_EQ(Bytes(frame.begin(), frame.begin() + 4),
-                      (Bytes{0x00, 0x01, frame[2], 0x00}));
+            EXPECT_EQ(Bytes(frame.begin(), frame.begin() + 4), (Bytes{0x00, 0x01, frame[2], 0x00}));
             EXPECT_EQ(Bytes(frame.begin() + size, frame.end()), Bytes(600 - size, 0xEE))
                 << "type " << type << " count " << count;
         }
@@ -151,14 +148,13 @@ TEST(VoiceEncode, AdpcmLengthBytesFollowTheCountRules) {
     const Samples pcm(HI_VOICE_MAX_ENCODE_SAMPLES, -700);
     for (int n = 1; n <= HI_VOICE_MAX_ENCODE_SAMPLES; ++n) {
         const auto count = static_cast<std::int16_t>(n);
-        for (const auto& [type, length] : {std::pair{HI_VOICE_TYPE_ADPCM, n / 4 + 2},
-                                           std::pair{HI_VOICE_TYPE_ADPCM_FIRST_SAMPLE,
-                                                     (n - 1) / 4 + 2},
-                                           std::pair{HI_VOICE_TYPE_ADPCM_STATELESS, n / 4}}) {
+        for (const auto& [type, length] :
+             {std::pair{HI_VOICE_TYPE_ADPCM, n / 4 + 2},
+              std::pair{HI_VOICE_TYPE_ADPCM_FIRST_SAMPLE, (n - 1) / 4 + 2},
+              std::pair{HI_VOICE_TYPE_ADPCM_STATELESS, n / 4}}) {
             auto encoder = encoderFor(type);
             Bytes frame(HI_VOICE_MAX_ENCODED_BYTES);
-            ASSERT_EQ(HI_VOICE_EncodeFrame(&encoder, pcm.data(), frame.data(), count),
-                      HI_VOICE_OK);
+            ASSERT_EQ(HI_VOICE_EncodeFrame(&encoder, pcm.data(), frame.data(), count), HI_VOICE_OK);
             ASSERT_EQ(frame[2], length) << "type " << type << " n " << n;
         }
     }
@@ -169,8 +165,7 @@ TEST(VoiceEncode, UnrecognisedTypeAfterFailedResetIsReportedByEncode) {
     EXPECT_EQ(HI_VOICE_EncReset(&encoder, 33), HI_VOICE_ERR_ENC_TYPE);
     const Samples pcm(80, 0);
     Bytes frame(HI_VOICE_MAX_ENCODED_BYTES);
-    EXPECT_EQ(HI_VOICE_EncodeFrame(&encoder, pcm.data(), frame.data(), 80),
-              HI_VOICE_ERR_ENC_TYPE);
+    EXPECT_EQ(HI_VOICE_EncodeFrame(&encoder, pcm.data(), frame.data(), 80), HI_VOICE_ERR_ENC_TYPE);
 }
 
 struct DecodeResult {
@@ -232,9 +227,9 @@ TEST(VoiceDecode, AdpcmLengthRulesAndSampleCounts) {
         int offset;
     };
     // Types 3 and 35 refuse a length byte of 1: it cannot hold their two state words.
-    for (const auto& rule : {Rule{HI_VOICE_TYPE_ADPCM, 2, 4, -8},
-                             Rule{HI_VOICE_TYPE_ADPCM_FIRST_SAMPLE, 2, 4, -7},
-                             Rule{HI_VOICE_TYPE_ADPCM_STATELESS, 1, 4, 0}}) {
+    for (const auto& rule :
+         {Rule{HI_VOICE_TYPE_ADPCM, 2, 4, -8}, Rule{HI_VOICE_TYPE_ADPCM_FIRST_SAMPLE, 2, 4, -7},
+          Rule{HI_VOICE_TYPE_ADPCM_STATELESS, 1, 4, 0}}) {
         for (int length = 0; length <= 255; ++length) {
             auto decoder = decoderFor(rule.type);
             const auto result = decodeRaw(decoder, makeFrame(Bytes(2 * length, 0x5A), length));
@@ -253,8 +248,8 @@ TEST(VoiceDecode, RefusedFrameLeavesStateAndSamplesUntouched) {
     auto decoder = decoderFor(HI_VOICE_TYPE_ADPCM_STATELESS);
     testing::decodeFrame(decoder, makeFrame({0x77, 0x77}));
     const auto before = decoder;
-    for (const auto& frame : {makeFrame({0x77, 0x77}, 1, 0x0200), makeFrame({}, 0),
-                              makeFrame(Bytes(246, 0x77), 123)}) {
+    for (const auto& frame :
+         {makeFrame({0x77, 0x77}, 1, 0x0200), makeFrame({}, 0), makeFrame(Bytes(246, 0x77), 123)}) {
         Samples pcm(HI_VOICE_MAX_DECODED_SAMPLES, 4321);
         std::int16_t count = 77;
         auto copy = frame;
