@@ -113,16 +113,5 @@ TEST(AdpcmAgreement, Type35RestartsEachFrameFromItsFirstSample) {
     EXPECT_GT(signalToNoiseDb(speech(), decoded), 16.0);
 }
 
-TEST(AdpcmAgreement, Type3DecoderCanJoinTheStreamAtAnyFrame) {
-    auto encoder = encoderFor(HI_VOICE_TYPE_ADPCM);
-    auto streamDecoder = decoderFor(HI_VOICE_TYPE_ADPCM);
-    for (std::size_t start = 0; start + 320 <= 8000 * 5; start += 320) {
-        const Samples pcm(speech().begin() + start, speech().begin() + start + 320);
-        const auto frame = encodeFrame(encoder, pcm);
-        auto lateDecoder = decoderFor(HI_VOICE_TYPE_ADPCM);
-        EXPECT_EQ(decodeFrame(lateDecoder, frame), decodeFrame(streamDecoder, frame));
-    }
-}
-
 }  // namespace
 }  // namespace kinorex::voice

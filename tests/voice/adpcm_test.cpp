@@ -98,16 +98,6 @@ TEST(Adpcm, EightySampleType3FrameIs48Bytes) {
     EXPECT_EQ(Bytes(frame.begin(), frame.begin() + 4), (Bytes{0x00, 0x01, 0x16, 0x00}));
 }
 
-TEST(Adpcm, StateWordsRecordTheStateBeforeEachFrame) {
-    auto encoder = encoderFor(HI_VOICE_TYPE_ADPCM);
-    encodeFrame(encoder, {1000, 1000, 1000, 1000, 1000, 1000});  // two samples not carried
-    const auto before = stateOf(encoder);
-    const auto frame = encodeFrame(encoder, {-300, -300, -300, -300});
-    EXPECT_EQ(static_cast<std::int16_t>(frame[4] | frame[5] << 8), before.predicted);
-    EXPECT_EQ(frame[6], before.stepIndex);
-    EXPECT_EQ(frame[7], 0);
-}
-
 TEST(Adpcm, LengthTwoFrameSetsTheStateAndGivesNoSamples) {
     auto decoder = decoderFor(HI_VOICE_TYPE_ADPCM);
     EXPECT_TRUE(decodeFrame(decoder, makeFrame({0xD2, 0x04, 40, 0})).empty());
@@ -159,19 +149,6 @@ TEST(Adpcm, HeaderByte3AndMarkLowBitsDoNotChangeDecoding) {
         frame[3] = 0x55;
         auto decoder = decoderFor(HI_VOICE_TYPE_ADPCM);
         EXPECT_EQ(decodeFrame(decoder, frame), expected) << "mark " << mark;
-    }
-}
-
-TEST(Adpcm, DecoderLeavesTheCallersFrameUntouched) {
-    for (const int type :
-         {HI_VOICE_TYPE_ADPCM, HI_VOICE_TYPE_ADPCM_FIRST_SAMPLE, HI_VOICE_TYPE_ADPCM_STATELESS}) {
-        const auto frame = makeFrame({0x34, 0x12, 20, 0, 0x1F, 0x2E, 0x3D, 0x4C});
-        auto copy = frame;
-        auto decoder = decoderFor(type);
-        Samples pcm(HI_VOICE_MAX_DECODED_SAMPLES);
-        std::int16_t count = 0;
-        ASSERT_EQ(HI_VOICE_DecodeFrame(&decoder, copy.data(), pcm.data(), &count), HI_VOICE_OK);
-        EXPECT_EQ(copy, frame) << "type " << type;
     }
 }
 

@@ -160,14 +160,6 @@ TEST(VoiceEncode, AdpcmLengthBytesFollowTheCountRules) {
     }
 }
 
-TEST(VoiceEncode, UnrecognisedTypeAfterFailedResetIsReportedByEncode) {
-    HiVoiceContext encoder{};
-    EXPECT_EQ(HI_VOICE_EncReset(&encoder, 33), HI_VOICE_ERR_ENC_TYPE);
-    const Samples pcm(80, 0);
-    Bytes frame(HI_VOICE_MAX_ENCODED_BYTES);
-    EXPECT_EQ(HI_VOICE_EncodeFrame(&encoder, pcm.data(), frame.data(), 80), HI_VOICE_ERR_ENC_TYPE);
-}
-
 struct DecodeResult {
     std::int32_t status;
     std::int16_t count;
