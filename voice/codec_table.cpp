@@ -1,0 +1,72 @@
+// Every codec type the voice library knows, and the only place that says so.
+//
+// Adding a codec:
+//  1. Keep the codec core in its own files (e.g. g726.{h,cpp}) with its own state struct.
+//  2. Write three functions with the signatures of codec_entry.h (ResetFunction,
+//     EncodeFunction, DecodeFunction), e.g. in <codec>_frame.{h,cpp} next to adpcm_frame.cpp.
+//     They load the state with loadState<YourState>(context) and store it back with
+//     storeState(context, state); the state must be trivially copyable and at most
+//     sizeof(HiVoiceContext::state) bytes. They get checked arguments only: a sample count
+//     of 1..481 and a payload whose length the rule below accepted.
+//  3. Add one line per codec type below: its layout (payload bits per sample, state words,
+//     samples held in those words) and the length bytes its decoder accepts
+//     {minimum, maximum, step}. A codec that decodes whole blocks of 80 samples accepts
+//     the lengths of 80, 160, ... 480 samples, e.g. for G.711 (8 bits per sample):
+//         CodecEntry{HI_VOICE_TYPE_G711_ALAW, resetG711, encodeG711Frame, decodeG711Frame,
+//                    FrameLayout{8}, LengthRule{40, 240, 40}},
+//  4. Add the sources to voice/CMakeLists.txt.
+// The argument checks, status codes, headers and transcoder need no change.
+
+#include <algorithm>
+#include <array>
+
+#include "adpcm_frame.h"
+#include "codec_entry.h"
+#include "g726_frame.h"
+
+namespace kinorex::voice {
+namespace {
+
+// ADPCM decoders share one bound, from type 35's count 4 * (L - 2) + 1 <= 481. Types 3 and 35
+// also need their two state words, so a length byte of 1 is refused.
+constexpr LengthRule kAdpcmWithStateLengths{2, 122, 1};
+constexpr LengthRule kAdpcmStatelessLengths{1, 122, 1};
+
+// G.726 decoders take frames of 80, 160, ... 480 samples, 5 * bits payload words per 80.
+constexpr LengthRule g726Lengths(int bits) {
+    return {5 * bits, 30 * bits, 5 * bits};
+}
+
+constexpr std::array kCodecs = {
+    CodecEntry{HI_VOICE_TYPE_ADPCM, resetAdpcm, encodeAdpcmFrame, decodeAdpcmFrame,
+               FrameLayout{4, 2, 0}, kAdpcmWithStateLengths},
+    CodecEntry{HI_VOICE_TYPE_ADPCM_FIRST_SAMPLE, resetAdpcm, encodeAdpcmFrame, decodeAdpcmFrame,
+               FrameLayout{4, 2, 1}, kAdpcmWithStateLengths},
+    CodecEntry{HI_VOICE_TYPE_ADPCM_STATELESS, resetAdpcm, encodeAdpcmFrame, decodeAdpcmFrame,
+               FrameLayout{4, 0, 0}, kAdpcmStatelessLengths},
+    CodecEntry{HI_VOICE_TYPE_G726_16K, resetG726, encodeG726Frame, decodeG726Frame,
+               FrameLayout{2}, g726Lengths(2)},
+    CodecEntry{HI_VOICE_TYPE_G726_24K, resetG726, encodeG726Frame, decodeG726Frame,
+               FrameLayout{3}, g726Lengths(3)},
+    CodecEntry{HI_VOICE_TYPE_G726_32K, resetG726, encodeG726Frame, decodeG726Frame,
+               FrameLayout{4}, g726Lengths(4)},
+    CodecEntry{HI_VOICE_TYPE_G726_40K, resetG726, encodeG726Frame, decodeG726Frame,
+               FrameLayout{5}, g726Lengths(5)},
+    CodecEntry{HI_VOICE_TYPE_G726_16K_MSB, resetG726, encodeG726Frame, decodeG726Frame,
+               FrameLayout{2}, g726Lengths(2)},
+    CodecEntry{HI_VOICE_TYPE_G726_24K_MSB, resetG726, encodeG726Frame, decodeG726Frame,
+               FrameLayout{3}, g726Lengths(3)},
+    CodecEntry{HI_VOICE_TYPE_G726_32K_MSB, resetG726, encodeG726Frame, decodeG726Frame,
+               FrameLayout{4}, g726Lengths(4)},
+    CodecEntry{HI_VOICE_TYPE_G726_40K_MSB, resetG726, encodeG726Frame, decodeG726Frame,
+               FrameLayout{5}, g726Lengths(5)},
+};
+
+}  // namespace
+
+const CodecEntry* findCodec(std::int16_t type) {
+    const auto found = std::ranges::find(kCodecs, type, &CodecEntry::type);
+    return found == kCodecs.end() ? nullptr : &*found;
+}
+
+}  // namespace kinorex::voice
