@@ -39,7 +39,8 @@ void BM_Encode(benchmark::State& state) {
     const auto pcm = testSignal();
     std::array<std::uint8_t, HI_VOICE_MAX_ENCODED_BYTES> frame{};
     for (auto _ : state) {
-        benchmark::DoNotOptimize(HI_VOICE_EncodeFrame(&encoder, pcm.data(), frame.data(), kSamples));
+        benchmark::DoNotOptimize(
+            HI_VOICE_EncodeFrame(&encoder, pcm.data(), frame.data(), kSamples));
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations() * kSamples);

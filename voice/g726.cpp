@@ -72,7 +72,8 @@ std::int32_t wrap16(std::int32_t value) {
 // FLOATA, FLOATB: sign, magnitude (0..32767) to the 11-bit floating format.
 // A zero keeps its sign: a negative zero difference is stored as 1056.
 std::int32_t toFloat(bool negative, std::int32_t magnitude) {
-    const auto exponent = static_cast<std::int32_t>(std::bit_width(static_cast<std::uint32_t>(magnitude)));
+    const auto exponent =
+        static_cast<std::int32_t>(std::bit_width(static_cast<std::uint32_t>(magnitude)));
     const std::int32_t mantissa = magnitude == 0 ? 32 : (magnitude << 6) >> exponent;
     return (negative ? kFloatSign : 0) + (exponent << 6) + mantissa;
 }
@@ -85,8 +86,8 @@ std::int32_t fmult(std::int32_t an, std::int32_t srn) {
     const std::int32_t anMant = anMag == 0 ? 32 : (anMag << 6) >> anExp;
     const std::int32_t exponent = anExp + ((srn >> 6) & 15);
     const std::int32_t mantissa = (anMant * (srn & 63) + 48) >> 4;
-    const std::int32_t magnitude = exponent <= 26 ? (mantissa << 7) >> (26 - exponent)
-                                                  : (mantissa << (exponent - 19)) & 32767;
+    const std::int32_t magnitude =
+        exponent <= 26 ? (mantissa << 7) >> (26 - exponent) : (mantissa << (exponent - 19)) & 32767;
     return (an < 0) != ((srn & kFloatSign) != 0) ? -magnitude : magnitude;
 }
 
@@ -95,7 +96,8 @@ std::int32_t quantize(const RateTables& tables, int bits, std::int16_t sample, s
                       std::int32_t y) {
     const std::int32_t d = (sample >> 2) - se;
     const std::int32_t dqm = std::abs(d);
-    const auto exponent = std::max(0, static_cast<int>(std::bit_width(static_cast<std::uint32_t>(dqm))) - 1);
+    const auto exponent =
+        std::max(0, static_cast<int>(std::bit_width(static_cast<std::uint32_t>(dqm))) - 1);
     const std::int32_t dl = (exponent << 7) + (((dqm << 7) >> exponent) & 127);
     const std::int32_t dln = dl - (y >> 2);
     const auto magnitude = static_cast<std::int32_t>(
@@ -221,7 +223,8 @@ G726Sample g726CodeSample(G726State& state, G726Direction direction, std::int32_
     s.yu = std::clamp(yut, 544, 5120);
     s.yl += ((s.yu << 6) - s.yl) >> 6;
 
-    const auto reconstructed = static_cast<std::int16_t>(std::clamp<std::int32_t>(sr, -8192, 8191) * 4);
+    const auto reconstructed =
+        static_cast<std::int16_t>(std::clamp<std::int32_t>(sr, -8192, 8191) * 4);
     return {code, reconstructed};
 }
 

@@ -28,7 +28,7 @@ struct G726State {
     std::int32_t bits;         // code word width w, 2..5
     std::int32_t a1;           // pole coefficients, 1.0 = 16384
     std::int32_t a2;
-    std::int32_t ap;  // speed control
+    std::int32_t ap;    // speed control
     std::int32_t b[6];  // zero coefficients B1..B6, 1.0 = 16384
     std::int32_t dml;   // long- and short-term averages of F(I)
     std::int32_t dms;

@@ -25,8 +25,8 @@ void resetG726(HiVoiceContext& context, std::int16_t type) {
     storeState(context, state);
 }
 
-void encodeG726Frame(HiVoiceContext& context, std::int16_t type,
-                     std::span<const std::int16_t> pcm, std::span<std::uint8_t> workPayload) {
+void encodeG726Frame(HiVoiceContext& context, std::int16_t type, std::span<const std::int16_t> pcm,
+                     std::span<std::uint8_t> workPayload) {
     auto state = loadState<G726State>(context);
     const std::size_t written = g726EncodeBlock(state, pcm, workPayload);
     if (msbFirst(type)) {

@@ -11,8 +11,8 @@ namespace kinorex::voice {
 // MSB-first) over the G.726 state kept in the voice context; the signatures are those of the
 // codec table.
 void resetG726(HiVoiceContext& context, std::int16_t type);
-void encodeG726Frame(HiVoiceContext& context, std::int16_t type,
-                     std::span<const std::int16_t> pcm, std::span<std::uint8_t> workPayload);
+void encodeG726Frame(HiVoiceContext& context, std::int16_t type, std::span<const std::int16_t> pcm,
+                     std::span<std::uint8_t> workPayload);
 void decodeG726Frame(HiVoiceContext& context, std::int16_t type, std::span<std::uint8_t> payload,
                      std::span<std::int16_t> pcm);
 

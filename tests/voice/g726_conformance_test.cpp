@@ -111,8 +111,7 @@ TEST_P(G726Conformance, BlockCoderMatchesSequence) {
         std::vector<std::int16_t> decoded(count);
         ASSERT_EQ(g726DecodeBlock(decoder, payload, decoded), count);
         for (std::size_t k = 0; k < count; ++k) {
-            ASSERT_EQ(codeAt(payload, k, bits, PackOrder::kLsbFirst),
-                      expected_[start + k])
+            ASSERT_EQ(codeAt(payload, k, bits, PackOrder::kLsbFirst), expected_[start + k])
                 << "sample " << start + k;
             const G726Sample expected =
                 g726CodeSample(reference, G726Direction::kEncode, pcm_[start + k]);

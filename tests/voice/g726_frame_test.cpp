@@ -31,7 +31,8 @@ constexpr std::array<Rate, 4> kRates = {{
 }};
 
 const std::vector<std::int16_t>& speech() {
-    static const std::vector<std::int16_t> samples = test::loadS16(test::fixturePath("speech_1.s16"));
+    static const std::vector<std::int16_t> samples =
+        test::loadS16(test::fixturePath("speech_1.s16"));
     return samples;
 }
 
@@ -59,7 +60,8 @@ TEST(G726Frame, EncoderCarriesTheWholeCodeWordsOfEverySamplePairAndWritesNoMore)
         for (std::int16_t type : {rate.lsbType, rate.msbType}) {
             for (int count : {1, 2, 3, 10, 80, 81, 160, 481}) {
                 HiVoiceContext encoder = encoderFor(type);
-                const std::vector<std::uint8_t> frame = encodeFrame(encoder, speech().data(), count);
+                const std::vector<std::uint8_t> frame =
+                    encodeFrame(encoder, speech().data(), count);
                 const int length = count * rate.bits / 16;
                 EXPECT_EQ(frame[0], 0x00);
                 EXPECT_EQ(frame[1], 0x01);

@@ -48,9 +48,9 @@ TEST(G726Reset, FillsTheRecordInItsDocumentedOrder) {
         const G726State state = freshState(bits);
         std::array<std::int32_t, 26> words;
         std::memcpy(words.data(), &state, sizeof words);
-        const std::array<std::int32_t, 26> expected = {
-            2, bits, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 32, 32, 32, 32, 32, 32, 0, 0, 32, 32, 0,
-            34816, 544};
+        const std::array<std::int32_t, 26> expected = {2,  bits, 0, 0,  0,  0,  0,     0,  0,
+                                                       0,  0,    0, 0,  32, 32, 32,    32, 32,
+                                                       32, 0,    0, 32, 32, 0,  34816, 544};
         EXPECT_EQ(words, expected) << bits;
     }
 }
@@ -145,7 +145,8 @@ TEST(G726Block, DecoderReadsWholeCodeWordsInsideThePayloadOnly) {
             G726State reference = freshState(bits);
             for (std::size_t k = 0; k < codes; ++k) {
                 const std::int32_t code = codeAt(source, k, bits, PackOrder::kLsbFirst);
-                EXPECT_EQ(decoded[k], g726CodeSample(reference, G726Direction::kDecode, code).sample);
+                EXPECT_EQ(decoded[k],
+                          g726CodeSample(reference, G726Direction::kDecode, code).sample);
             }
             EXPECT_EQ(block, reference) << bits << " bits, " << bytes << " bytes";
         }
@@ -206,7 +207,8 @@ TEST(G726Coder, ArbitraryCodeWordsKeepTheStateInRange) {
             const auto code = static_cast<std::int32_t>(random() & ((1u << bits) - 1));
             const G726Sample decoded = g726CodeSample(state, G726Direction::kDecode, code);
             const std::int32_t noisy = code | static_cast<std::int32_t>(random() << bits & 0xFFFF);
-            ASSERT_EQ(g726CodeSample(highBits, G726Direction::kDecode, noisy).sample, decoded.sample);
+            ASSERT_EQ(g726CodeSample(highBits, G726Direction::kDecode, noisy).sample,
+                      decoded.sample);
             ASSERT_EQ(decoded.sample % 4, 0);
             ASSERT_GE(decoded.sample, -32768);
             ASSERT_LE(decoded.sample, 32764);

@@ -27,7 +27,8 @@ inline std::int32_t codeAt(std::span<const std::uint8_t> payload, std::size_t k,
                            PackOrder order) {
     std::int32_t code = 0;
     for (int j = 0; j < bits; ++j) {
-        const std::size_t position = k * static_cast<std::size_t>(bits) + static_cast<std::size_t>(j);
+        const std::size_t position =
+            k * static_cast<std::size_t>(bits) + static_cast<std::size_t>(j);
         const int bit = (payload[position / 8] >> payloadBit(position, order)) & 1;
         code |= bit << codeBit(j, bits, order);
     }
@@ -37,7 +38,8 @@ inline std::int32_t codeAt(std::span<const std::uint8_t> payload, std::size_t k,
 inline void setCodeAt(std::span<std::uint8_t> payload, std::size_t k, int bits, PackOrder order,
                       std::int32_t code) {
     for (int j = 0; j < bits; ++j) {
-        const std::size_t position = k * static_cast<std::size_t>(bits) + static_cast<std::size_t>(j);
+        const std::size_t position =
+            k * static_cast<std::size_t>(bits) + static_cast<std::size_t>(j);
         const auto mask = static_cast<std::uint8_t>(1 << payloadBit(position, order));
         const bool set = ((code >> codeBit(j, bits, order)) & 1) != 0;
         payload[position / 8] = static_cast<std::uint8_t>(set ? payload[position / 8] | mask
