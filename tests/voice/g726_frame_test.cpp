@@ -139,18 +139,6 @@ TEST(G726Frame, MsbFirstTypesRoundTripThroughTheirBaseTypes) {
     }
 }
 
-TEST(G726Frame, ThirtyTwoKbitMsbFirstFrameHoldsTheCodesOfEachByteExchanged) {
-    HiVoiceContext lsbEncoder = encoderFor(HI_VOICE_TYPE_G726_32K);
-    HiVoiceContext msbEncoder = encoderFor(HI_VOICE_TYPE_G726_32K_MSB);
-    const std::vector<std::uint8_t> lsbFrame = encodeFrame(lsbEncoder, speech().data(), 160);
-    const std::vector<std::uint8_t> msbFrame = encodeFrame(msbEncoder, speech().data(), 160);
-    EXPECT_EQ(std::vector(msbFrame.begin(), msbFrame.begin() + 4),
-              std::vector<std::uint8_t>({0x00, 0x01, 0x28, 0x00}));
-    for (std::size_t i = 4; i < 84; ++i) {
-        EXPECT_EQ(msbFrame[i], static_cast<std::uint8_t>(lsbFrame[i] << 4 | lsbFrame[i] >> 4));
-    }
-}
-
 // 10 samples at 3 bits fill 30 bits, of which the one-word frame carries 16:
 // still MSB-first, cut after the first bits of the sixth code word.
 TEST(G726Frame, MsbFirstFrameThatCutsACodeWordIsStillMsbFirst) {
