@@ -22,6 +22,7 @@
 
 #include "adpcm_frame.h"
 #include "codec_entry.h"
+#include "g726_frame.h"
 
 namespace kinorex::voice {
 namespace {
@@ -31,6 +32,11 @@ namespace {
 constexpr LengthRule kAdpcmWithStateLengths{2, 122, 1};
 constexpr LengthRule kAdpcmStatelessLengths{1, 122, 1};
 
+// G.726 decoders take frames of 80, 160, ... 480 samples, 5 * bits payload words per 80.
+constexpr LengthRule g726Lengths(int bits) {
+    return {5 * bits, 30 * bits, 5 * bits};
+}
+
 constexpr std::array kCodecs = {
     CodecEntry{HI_VOICE_TYPE_ADPCM, resetAdpcm, encodeAdpcmFrame, decodeAdpcmFrame,
                FrameLayout{4, 2, 0}, kAdpcmWithStateLengths},
@@ -38,6 +44,22 @@ constexpr std::array kCodecs = {
                FrameLayout{4, 2, 1}, kAdpcmWithStateLengths},
     CodecEntry{HI_VOICE_TYPE_ADPCM_STATELESS, resetAdpcm, encodeAdpcmFrame, decodeAdpcmFrame,
                FrameLayout{4, 0, 0}, kAdpcmStatelessLengths},
+    CodecEntry{HI_VOICE_TYPE_G726_16K, resetG726, encodeG726Frame, decodeG726Frame,
+               FrameLayout{2}, g726Lengths(2)},
+    CodecEntry{HI_VOICE_TYPE_G726_24K, resetG726, encodeG726Frame, decodeG726Frame,
+               FrameLayout{3}, g726Lengths(3)},
+    CodecEntry{HI_VOICE_TYPE_G726_32K, resetG726, encodeG726Frame, decodeG726Frame,
+               FrameLayout{4}, g726Lengths(4)},
+    CodecEntry{HI_VOICE_TYPE_G726_40K, resetG726, encodeG726Frame, decodeG726Frame,
+               FrameLayout{5}, g726Lengths(5)},
+    CodecEntry{HI_VOICE_TYPE_G726_16K_MSB, resetG726, encodeG726Frame, decodeG726Frame,
+               FrameLayout{2}, g726Lengths(2)},
+    CodecEntry{HI_VOICE_TYPE_G726_24K_MSB, resetG726, encodeG726Frame, decodeG726Frame,
+               FrameLayout{3}, g726Lengths(3)},
+    CodecEntry{HI_VOICE_TYPE_G726_32K_MSB, resetG726, encodeG726Frame, decodeG726Frame,
+               FrameLayout{4}, g726Lengths(4)},
+    CodecEntry{HI_VOICE_TYPE_G726_40K_MSB, resetG726, encodeG726Frame, decodeG726Frame,
+               FrameLayout{5}, g726Lengths(5)},
 };
 
 }  // namespace
