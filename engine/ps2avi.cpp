@@ -39,7 +39,7 @@ PS2AVI::~PS2AVI() {
     Stop();
 }
 
-bool PS2AVI::prepare(const char* sourcePath, std::uint32_t channelMask) {
+bool PS2AVI::prepare(const char* sourcePath, std::uint32_t channelMask, ChannelTable* fromHeader) {
     open_.fill(0);
     channels_ = ChannelTable{};
     selectedCount_ = 0;
@@ -51,13 +51,17 @@ bool PS2AVI::prepare(const char* sourcePath, std::uint32_t channelMask) {
     }
     selectedCount_ = selectedChannelCount(channelMask);
     readChannelHeaders(reader_, channels_);
+    if (fromHeader) {
+        *fromHeader = channels_;
+    }
     return preScan(reader_, selectedCount_, channels_);
 }
 
-bool PS2AVI::Inspect(const char* sourcePath, std::uint32_t channelMask, ChannelTable& table) {
-    const bool ok = prepare(sourcePath, channelMask);
+bool PS2AVI::inspect(const char* sourcePath, std::uint32_t channelMask, ChannelTable& fromHeader,
+                     ChannelTable& scanned) {
+    const bool ok = prepare(sourcePath, channelMask, &fromHeader);
     reader_.Close();
-    table = channels_;
+    scanned = channels_;
     return ok;
 }
 
@@ -85,7 +89,7 @@ void PS2AVI::createOutputs(std::uint32_t channelMask, const char* outputPrefix) 
 }
 
 int PS2AVI::Start(const char* sourcePath, std::uint32_t channelMask, const char* outputPrefix) {
-    if (!prepare(sourcePath, channelMask)) {
+    if (!prepare(sourcePath, channelMask, nullptr)) {
         return 0;
     }
     reader_.Rewind();

@@ -38,11 +38,17 @@ public:
     void Stop();
 
     // What Start would find in a recording for the given mask, without writing
-    // anything: the header's picture sizes and rates and the pre-scan's results.
-    bool Inspect(const char* sourcePath, std::uint32_t channelMask, ChannelTable& table);
+    // anything: the channel table as the file header gives it and as the
+    // pre-scan leaves it. Not while a conversion runs.
+    bool inspect(const char* sourcePath, std::uint32_t channelMask, ChannelTable& fromHeader,
+                 ChannelTable& scanned);
+
+    // Whether the last Start created (or tried to create) the channel's AVI
+    // file; index i is channel number i + 1.
+    bool channelOpened(int index) const { return open_[index] != 0; }
 
 private:
-    bool prepare(const char* sourcePath, std::uint32_t channelMask);
+    bool prepare(const char* sourcePath, std::uint32_t channelMask, ChannelTable* fromHeader);
     void createOutputs(std::uint32_t channelMask, const char* outputPrefix);
     void run();
 
