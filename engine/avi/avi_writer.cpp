@@ -22,6 +22,13 @@ std::uint32_t readU32(const std::byte* bytes) {
            std::to_integer<std::uint32_t>(bytes[3]) << 24;
 }
 
+// Completing a file goes on past a failure; the first one is what the caller hears about.
+void keepFirstError(int& first, int error) {
+    if (!first) {
+        first = error;
+    }
+}
+
 void storeU32(std::byte* out, std::uint32_t value) {
     out[0] = std::byte(value);
     out[1] = std::byte(value >> 8);
@@ -184,11 +191,7 @@ int AviWriter::finish() {
         riff_.dropBuffer();
         dropIndexBeyond(riff_.committed());
     }
-    auto keep = [&firstError](int error) {
-        if (!firstError) {
-            firstError = error;
-        }
-    };
+    auto keep = [&firstError](int error) { keepFirstError(firstError, error); };
     if (riff_.committed() < moviStart_ + 12) {
         // Not even the headers are on disk: nothing to complete.
         keep(riff_.close());
@@ -227,11 +230,7 @@ AviWriter::Totals AviWriter::totalsFromIndex() const {
 int AviWriter::patchTotals(bool hasIndex) {
     Totals totals = totalsFromIndex();
     int firstError = 0;
-    auto keep = [&firstError](int error) {
-        if (!firstError) {
-            firstError = error;
-        }
-    };
+    auto keep = [&firstError](int error) { keepFirstError(firstError, error); };
     std::uint32_t totalFrames = 0;
     for (std::size_t i = 0; i < streams_.size(); ++i) {
         if (streams_[i].header.type == fourCc("vids")) {
