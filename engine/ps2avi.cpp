@@ -116,8 +116,8 @@ void PS2AVI::run() {
     if (frame && pcm) {
         // One decoder context serves every channel: type-3 frames carry their
         // starting state, so interleaved streams do not disturb each other.
-        HI_VOICE_CONTEXT_S voice{};
-        HI_VOICE_DecReset(&voice, HI_VOICE_CODEC_ADPCM);
+        HiVoiceContext voice{};
+        HI_VOICE_DecReset(&voice, HI_VOICE_TYPE_ADPCM);
 
         do {
             std::uint32_t size = kFrameBufferSize;
@@ -134,7 +134,8 @@ void PS2AVI::run() {
                 } else if (record.isAudio() && channels_[k].hasAudio) {
                     std::int16_t samples = 0;
                     if (holdsWholeVoiceFrame(record)) {
-                        HI_VOICE_DecodeFrame(&voice, record.payload(), pcm.get(), &samples);
+                        // The decoder may repack some payload layouts in place, so it gets our buffer itself.
+                        HI_VOICE_DecodeFrame(&voice, frame.get() + kFrameHeaderSize, pcm.get(), &samples);
                     }
                     outputs_[k].WriteAudio(pcm.get(), static_cast<std::int16_t>(samples * 2));
                 }
