@@ -37,10 +37,9 @@ void BM_CopyBaseline(benchmark::State& state) {
 void BM_Encode(benchmark::State& state) {
     const auto pcm = testSignal();
     G726VariantState codec;
-    g726VariantReset(codec);
-    std::array<std::uint8_t, 4 + kSamples / 4> frame{};
+    std::array<std::uint8_t, kSamples / 4> words{};
     for (auto _ : state) {
-        benchmark::DoNotOptimize(g726VariantEncodeFrame(codec, pcm, frame.data()));
+        encodeG726Variant(codec, pcm, words);
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations() * kSamples);
@@ -48,13 +47,12 @@ void BM_Encode(benchmark::State& state) {
 
 void BM_Decode(benchmark::State& state) {
     G726VariantState codec;
-    g726VariantReset(codec);
-    std::array<std::uint8_t, 4 + kSamples / 4> frame{};
-    g726VariantEncodeFrame(codec, testSignal(), frame.data());
-    g726VariantReset(codec);
+    std::array<std::uint8_t, kSamples / 4> words{};
+    encodeG726Variant(codec, testSignal(), words);
+    codec = {};
     std::array<std::int16_t, kSamples> out{};
     for (auto _ : state) {
-        benchmark::DoNotOptimize(g726VariantDecodeFrame(codec, frame.data(), out.data()));
+        decodeG726Variant(codec, words, out);
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations() * kSamples);

@@ -5,10 +5,13 @@
 #include <cstdint>
 #include <span>
 
-// G.711 companding: one 8-bit code per 16-bit sample, no state. Types 1 (A-law) and 2 (mu-law)
-// carry the codes in sample order; 65 and 66 carry the same codes with the two bytes of every
-// 16-bit payload word exchanged.
+// G.711 companding: one 8-bit code per 16-bit sample, no state.
 namespace kinorex::voice {
+
+enum class G711Law { kAlaw, kUlaw };
+
+// Where the codes of a pair of samples go in each 16-bit payload word.
+enum class G711ByteOrder { kSampleOrder, kWordBytesExchanged };
 
 std::uint8_t encodeAlaw(std::int16_t sample);
 std::uint8_t encodeUlaw(std::int16_t sample);
@@ -46,19 +49,12 @@ constexpr std::array<std::int16_t, 256> makeUlawDecodeTable() {
 inline constexpr std::array<std::int16_t, 256> kAlawDecodeTable = detail::makeAlawDecodeTable();
 inline constexpr std::array<std::int16_t, 256> kUlawDecodeTable = detail::makeUlawDecodeTable();
 
-// Codec types served here.
-inline constexpr bool isG711Type(std::int16_t type) {
-    return type == 1 || type == 2 || type == 65 || type == 66;
-}
+// Encodes pcm (an even number of samples) into as many code bytes.
+void encodeG711(G711Law law, G711ByteOrder order, std::span<const std::int16_t> pcm,
+                std::span<std::uint8_t> codeBytes);
 
-// Writes a whole voice frame of type 1, 2, 65 or 66 for pcm (1 to 481 samples): header with
-// L = pcm.size() / 2 payload words, then the codes of the first 2 * L samples; an odd last sample
-// is not carried. frame must hold 4 + 2 * L bytes. Returns the frame's size in bytes.
-std::size_t encodeG711Frame(std::int16_t type, std::span<const std::int16_t> pcm,
-                            std::uint8_t* frame);
-
-// Decodes the 2 * L codes of a frame of type 1, 2, 65 or 66 whose length byte L the caller has
-// checked; pcm must hold 2 * L samples. Returns the number of samples written.
-std::size_t decodeG711Frame(std::int16_t type, const std::uint8_t* frame, std::int16_t* pcm);
+// Decodes pcm.size() (even) code bytes into pcm.
+void decodeG711(G711Law law, G711ByteOrder order, std::span<const std::uint8_t> codeBytes,
+                std::span<std::int16_t> pcm);
 
 }  // namespace kinorex::voice

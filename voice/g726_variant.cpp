@@ -4,8 +4,6 @@
 #include <bit>
 #include <cstdlib>
 
-#include "voice_frame_header.h"
-
 namespace kinorex::voice {
 
 namespace {
@@ -141,16 +139,7 @@ int quantize(std::int16_t d, std::int32_t y) {
 
 }  // namespace
 
-void g726VariantReset(G726VariantState& state) {
-    state = {};
-    state.sr1 = 16;
-    state.sr2 = 16;
-    std::fill(std::begin(state.dq), std::end(state.dq), std::int16_t{32});
-    state.yu = 544;
-    state.yl = 34816;
-}
-
-int g726VariantEncodeSample(G726VariantState& state, std::int16_t sample) {
+int encodeG726VariantSample(G726VariantState& state, std::int16_t sample) {
     const Prediction p = predict(state);
     const std::int16_t d = wrap16(wrap32(std::int64_t{sample} * 8192 - p.s) >> 13);
     const int magnitude = quantize(d, p.y);
@@ -159,44 +148,37 @@ int g726VariantEncodeSample(G726VariantState& state, std::int16_t sample) {
     return negative ? 3 - magnitude : magnitude;
 }
 
-std::int16_t g726VariantDecodeSample(G726VariantState& state, int code) {
+std::int16_t decodeG726VariantSample(G726VariantState& state, int code) {
     const Prediction p = predict(state);
     const bool negative = code >= 2;
     const std::int32_t r = update(state, p, negative ? 3 - code : code, negative);
     return static_cast<std::int16_t>(std::clamp(r, -32768, 32767));
 }
 
-std::size_t g726VariantEncodeFrame(G726VariantState& state, std::span<const std::int16_t> pcm,
-                                   std::uint8_t* frame) {
+void encodeG726Variant(G726VariantState& state, std::span<const std::int16_t> pcm,
+                       std::span<std::uint8_t> codeWords) {
     const std::size_t words = pcm.size() / 8;
-    writeFrameHeader(frame, static_cast<std::uint8_t>(words));
-    std::uint8_t* payload = frame + kFrameHeaderBytes;
     for (std::size_t j = 0; j < words; ++j) {
         unsigned word = 0;
         for (std::size_t k = 0; k < 8; ++k) {
             word =
-                (word << 2) | static_cast<unsigned>(g726VariantEncodeSample(state, pcm[8 * j + k]));
+                (word << 2) | static_cast<unsigned>(encodeG726VariantSample(state, pcm[8 * j + k]));
         }
-        payload[2 * j] = static_cast<std::uint8_t>(word);
-        payload[2 * j + 1] = static_cast<std::uint8_t>(word >> 8);
+        codeWords[2 * j] = static_cast<std::uint8_t>(word);
+        codeWords[2 * j + 1] = static_cast<std::uint8_t>(word >> 8);
     }
-    for (std::size_t i = 8 * words; i < pcm.size(); ++i)
-        g726VariantEncodeSample(state, pcm[i]);
-    return kFrameHeaderBytes + 2 * words;
+    for (const std::int16_t sample : pcm.subspan(8 * words))
+        encodeG726VariantSample(state, sample);
 }
 
-std::size_t g726VariantDecodeFrame(G726VariantState& state, const std::uint8_t* frame,
-                                   std::int16_t* pcm) {
-    const std::size_t words = framePayloadWords(frame);
-    const std::uint8_t* payload = frame + kFrameHeaderBytes;
-    for (std::size_t j = 0; j < words; ++j) {
-        const unsigned word = payload[2 * j] | (unsigned{payload[2 * j + 1]} << 8);
-        for (std::size_t k = 0; k < 8; ++k) {
-            const int code = static_cast<int>((word >> (14 - 2 * k)) & 3);
-            *pcm++ = g726VariantDecodeSample(state, code);
-        }
+void decodeG726Variant(G726VariantState& state, std::span<const std::uint8_t> codeWords,
+                       std::span<std::int16_t> pcm) {
+    for (std::size_t i = 0; i < pcm.size(); ++i) {
+        const std::size_t j = i / 8;
+        const unsigned word = codeWords[2 * j] | (unsigned{codeWords[2 * j + 1]} << 8);
+        const int code = static_cast<int>((word >> (14 - 2 * (i % 8))) & 3);
+        pcm[i] = decodeG726VariantSample(state, code);
     }
-    return 8 * words;
 }
 
 }  // namespace kinorex::voice

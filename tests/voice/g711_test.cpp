@@ -124,49 +124,29 @@ TEST(G711, KnownCodesAndValues) {
     }
 }
 
-std::vector<std::int16_t> ramp(std::size_t n) {
-    std::vector<std::int16_t> pcm(n);
-    for (std::size_t i = 0; i < n; ++i)
-        pcm[i] = static_cast<std::int16_t>(i * 797 - 30000);
-    return pcm;
-}
-
-TEST(G711, VariantTypesExchangeTheBytesOfEachPayloadWord) {
-    const auto pcm = ramp(80);
-    for (const auto [base, variant] : {std::array<std::int16_t, 2>{1, 65}, {2, 66}}) {
-        std::array<std::uint8_t, 84> plain{};
-        std::array<std::uint8_t, 84> exchanged{};
-        ASSERT_EQ(encodeG711Frame(base, pcm, plain.data()), 84u);
-        ASSERT_EQ(encodeG711Frame(variant, pcm, exchanged.data()), 84u);
-        EXPECT_EQ((std::array<std::uint8_t, 4>{plain[0], plain[1], plain[2], plain[3]}),
-                  (std::array<std::uint8_t, 4>{0x00, 0x01, 40, 0x00}));
-        for (std::size_t i = 0; i < 4; ++i)
-            EXPECT_EQ(exchanged[i], plain[i]);
-        for (std::size_t i = 4; i < 84; i += 2) {
-            EXPECT_EQ(exchanged[i], plain[i + 1]);
-            EXPECT_EQ(exchanged[i + 1], plain[i]);
-        }
+TEST(G711, ExchangedOrderSwapsTheCodesOfEachPair) {
+    std::vector<std::int16_t> pcm(80);
+    for (std::size_t i = 0; i < pcm.size(); ++i) {
+        pcm[i] = static_cast<std::int16_t>(static_cast<int>(i) * 797 - 30000);
+    }
+    for (const G711Law law : {G711Law::kAlaw, G711Law::kUlaw}) {
+        std::array<std::uint8_t, 80> plain{};
+        std::array<std::uint8_t, 80> exchanged{};
+        encodeG711(law, G711ByteOrder::kSampleOrder, pcm, plain);
+        encodeG711(law, G711ByteOrder::kWordBytesExchanged, pcm, exchanged);
+        for (std::size_t i = 0; i < 80; ++i)
+            EXPECT_EQ(exchanged[i], plain[i ^ 1]) << i;
 
         std::array<std::int16_t, 80> fromPlain{};
         std::array<std::int16_t, 80> fromExchanged{};
-        EXPECT_EQ(decodeG711Frame(base, plain.data(), fromPlain.data()), 80u);
-        EXPECT_EQ(decodeG711Frame(variant, exchanged.data(), fromExchanged.data()), 80u);
+        decodeG711(law, G711ByteOrder::kSampleOrder, plain, fromPlain);
+        decodeG711(law, G711ByteOrder::kWordBytesExchanged, exchanged, fromExchanged);
         EXPECT_EQ(fromPlain, fromExchanged);
-        // Read with the base type's layout, the variant frame yields each pair swapped.
-        std::array<std::int16_t, 80> misread{};
-        decodeG711Frame(base, exchanged.data(), misread.data());
-        for (std::size_t i = 0; i < 80; ++i)
-            EXPECT_EQ(misread[i], fromPlain[i ^ 1]);
+        for (std::size_t i = 0; i < 80; ++i) {
+            const auto& table = law == G711Law::kAlaw ? kAlawDecodeTable : kUlawDecodeTable;
+            EXPECT_EQ(fromPlain[i], table[plain[i]]);
+        }
     }
-}
-
-TEST(G711, OddLastSampleIsNotCarried) {
-    const auto pcm = ramp(81);
-    std::array<std::uint8_t, 86> frame{};
-    frame.fill(0xEE);
-    EXPECT_EQ(encodeG711Frame(1, pcm, frame.data()), 84u);
-    EXPECT_EQ(frame[2], 40);
-    EXPECT_EQ(frame[84], 0xEE);
 }
 
 }  // namespace

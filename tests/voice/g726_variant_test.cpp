@@ -12,15 +12,9 @@
 namespace kinorex::voice {
 namespace {
 
-G726VariantState resetState() {
-    G726VariantState state;
-    g726VariantReset(state);
-    return state;
-}
-
 int encodeFromReset(std::int16_t sample) {
-    G726VariantState state = resetState();
-    return g726VariantEncodeSample(state, sample);
+    G726VariantState state;
+    return encodeG726VariantSample(state, sample);
 }
 
 TEST(G726Variant, FirstSampleAfterResetSeesNoPrediction) {
@@ -39,35 +33,35 @@ TEST(G726Variant, FirstSampleAfterResetSeesNoPrediction) {
     // histories hold.
     const std::array<std::int16_t, 4> expected{3, 15, -15, -3};
     for (int code = 0; code < 4; ++code) {
-        G726VariantState state = resetState();
-        EXPECT_EQ(g726VariantDecodeSample(state, code), expected[static_cast<std::size_t>(code)]);
+        G726VariantState state;
+        EXPECT_EQ(decodeG726VariantSample(state, code), expected[static_cast<std::size_t>(code)]);
     }
 }
 
 TEST(G726Variant, OutputSaturatesButHistoryKeepsTheUnlimitedHalf) {
-    G726VariantState state = resetState();
+    G726VariantState state;
     bool saturatedAboveLimit = false;
     for (int i = 0; i < 60 && !saturatedAboveLimit; ++i) {
-        const std::int16_t out = g726VariantDecodeSample(state, 1);
+        const std::int16_t out = decodeG726VariantSample(state, 1);
         saturatedAboveLimit = out == 32767 && state.sr1 > 16383;
     }
     EXPECT_TRUE(saturatedAboveLimit);
 
-    state = resetState();
+    state = {};
     bool negativeSaturation = false;
     for (int i = 0; i < 60 && !negativeSaturation; ++i) {
-        negativeSaturation = g726VariantDecodeSample(state, 2) == -32768 && state.sr1 < -16384;
+        negativeSaturation = decodeG726VariantSample(state, 2) == -32768 && state.sr1 < -16384;
     }
     EXPECT_TRUE(negativeSaturation);
 }
 
 TEST(G726Variant, ToneFlagMakesTheNextSampleATransition) {
-    G726VariantState state = resetState();
+    G726VariantState state;
     for (const std::int16_t s : speechLikeSignal(400))
-        g726VariantEncodeSample(state, s);
+        encodeG726VariantSample(state, s);
     ASSERT_NE(state.a1, 0);
     state.td = 1;
-    g726VariantEncodeSample(state, 1000);
+    encodeG726VariantSample(state, 1000);
     EXPECT_EQ(state.a1, 0);
     EXPECT_EQ(state.a2, 0);
     for (const std::int16_t b : state.b)
@@ -76,45 +70,37 @@ TEST(G726Variant, ToneFlagMakesTheNextSampleATransition) {
     EXPECT_EQ(state.ap, 256);
 }
 
-TEST(G726Variant, FramePacksEightCodeWordsPerWordFirstInTheTopBits) {
+TEST(G726Variant, PacksEightCodeWordsPerWordFirstInTheTopBits) {
     const auto pcm = speechLikeSignal(161);
-    G726VariantState bySample = resetState();
+    G726VariantState bySample;
     std::vector<int> codes;
     for (const std::int16_t s : pcm)
-        codes.push_back(g726VariantEncodeSample(bySample, s));
+        codes.push_back(encodeG726VariantSample(bySample, s));
 
-    G726VariantState byFrame = resetState();
-    std::array<std::uint8_t, 4 + 42> frame{};
-    frame.fill(0xEE);
-    ASSERT_EQ(g726VariantEncodeFrame(byFrame, pcm, frame.data()), 44u);
-    EXPECT_EQ(frame[0], 0x00);
-    EXPECT_EQ(frame[1], 0x01);
-    EXPECT_EQ(frame[2], 20);
-    EXPECT_EQ(frame[3], 0x00);
-    EXPECT_EQ(frame[44], 0xEE);
+    G726VariantState packed;
+    std::array<std::uint8_t, 42> words{};
+    words.fill(0xEE);
+    encodeG726Variant(packed, pcm, std::span(words).first(40));
+    EXPECT_EQ(words[40], 0xEE);
     for (std::size_t i = 0; i < 160; ++i) {
-        const unsigned word = frame[4 + 2 * (i / 8)] | (frame[5 + 2 * (i / 8)] << 8);
+        const unsigned word = words[2 * (i / 8)] | (words[2 * (i / 8) + 1] << 8);
         EXPECT_EQ(static_cast<int>((word >> (14 - 2 * (i % 8))) & 3), codes[i]) << i;
     }
-    // The 161st sample is coded into the state although the frame does not carry it.
-    EXPECT_EQ(byFrame, bySample);
-
-    G726VariantState shortFrame = resetState();
-    EXPECT_EQ(g726VariantEncodeFrame(shortFrame, std::span(pcm).first(7), frame.data()), 4u);
-    EXPECT_EQ(frame[2], 0);
+    // The 161st sample is coded into the state although no word carries it.
+    EXPECT_EQ(packed, bySample);
 }
 
 TEST(G726Variant, EncoderAndDecoderTrackEachOtherOnLongSignals) {
     // Ten seconds at speech level, then at full scale, where the 16-bit histories wrap.
     for (const double peak : {12000.0, 32767.0}) {
         const auto pcm = speechLikeSignal(80000, peak);
-        G726VariantState encoder = resetState();
-        G726VariantState decoder = resetState();
+        G726VariantState encoder;
+        G726VariantState decoder;
         std::vector<std::int16_t> decoded;
         int divergences = 0;
         for (const std::int16_t s : pcm) {
             decoded.push_back(
-                g726VariantDecodeSample(decoder, g726VariantEncodeSample(encoder, s)));
+                decodeG726VariantSample(decoder, encodeG726VariantSample(encoder, s)));
             if (!(encoder == decoder))
                 ++divergences;
         }
@@ -124,23 +110,23 @@ TEST(G726Variant, EncoderAndDecoderTrackEachOtherOnLongSignals) {
     }
 }
 
-TEST(G726Variant, FramesDecodeEightSamplesPerWordInStreamOrder) {
+TEST(G726Variant, UnpacksInStreamOrderAcrossCalls) {
     const auto pcm = speechLikeSignal(4800);
-    G726VariantState frameEncoder = resetState();
-    G726VariantState frameDecoder = resetState();
-    G726VariantState sampleEncoder = resetState();
-    G726VariantState sampleDecoder = resetState();
-    std::array<std::uint8_t, 4 + 120> frame{};
-    std::array<std::int16_t, 480> out{};
+    G726VariantState blockEncoder;
+    G726VariantState blockDecoder;
+    G726VariantState sampleEncoder;
+    G726VariantState sampleDecoder;
+    std::array<std::uint8_t, 40> words{};
+    std::array<std::int16_t, 160> out{};
     for (std::size_t start = 0; start < pcm.size(); start += 160) {
-        g726VariantEncodeFrame(frameEncoder, std::span(pcm).subspan(start, 160), frame.data());
-        ASSERT_EQ(g726VariantDecodeFrame(frameDecoder, frame.data(), out.data()), 160u);
+        encodeG726Variant(blockEncoder, std::span(pcm).subspan(start, 160), words);
+        decodeG726Variant(blockDecoder, words, out);
         for (std::size_t i = 0; i < 160; ++i) {
-            const int code = g726VariantEncodeSample(sampleEncoder, pcm[start + i]);
-            EXPECT_EQ(out[i], g726VariantDecodeSample(sampleDecoder, code));
+            const int code = encodeG726VariantSample(sampleEncoder, pcm[start + i]);
+            EXPECT_EQ(out[i], decodeG726VariantSample(sampleDecoder, code));
         }
     }
-    EXPECT_EQ(frameDecoder, sampleDecoder);
+    EXPECT_EQ(blockDecoder, sampleDecoder);
 }
 
 }  // namespace
