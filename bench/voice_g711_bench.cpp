@@ -1,4 +1,5 @@
-// G.711 frame encoding and decoding in samples per second, against copying the same samples.
+// G.711 through HI_VOICE_EncodeFrame and HI_VOICE_DecodeFrame, in samples per second, against
+// copying the same samples.
 #include <benchmark/benchmark.h>
 
 #include <array>
@@ -6,26 +7,27 @@
 #include <cstdint>
 #include <cstring>
 
-#include "g711.h"
+#include "hi_voice.h"
 
 namespace {
 
-using namespace kinorex::voice;
+constexpr std::int16_t kSamples = 480;  // the longest frame
 
-constexpr std::size_t kSamples = 480;  // the longest frame
+using Pcm = std::array<std::int16_t, kSamples>;
+using Frame = std::array<std::uint8_t, HI_VOICE_MAX_ENCODED_BYTES>;
 
-std::array<std::int16_t, kSamples> testSignal() {
-    std::array<std::int16_t, kSamples> pcm{};
-    for (std::size_t i = 0; i < kSamples; ++i) {
-        pcm[i] = static_cast<std::int16_t>(20000.0 * std::sin(0.05 * static_cast<double>(i)) *
-                                           std::cos(0.0031 * static_cast<double>(i)));
+Pcm testSignal() {
+    Pcm pcm{};
+    for (std::size_t i = 0; i < pcm.size(); ++i) {
+        const double t = static_cast<double>(i);
+        pcm[i] = static_cast<std::int16_t>(20000.0 * std::sin(0.05 * t) * std::cos(0.0031 * t));
     }
     return pcm;
 }
 
 void BM_CopyBaseline(benchmark::State& state) {
-    const auto pcm = testSignal();
-    std::array<std::int16_t, kSamples> out{};
+    const Pcm pcm = testSignal();
+    Pcm out{};
     for (auto _ : state) {
         std::memcpy(out.data(), pcm.data(), sizeof pcm);
         benchmark::DoNotOptimize(out);
@@ -35,23 +37,29 @@ void BM_CopyBaseline(benchmark::State& state) {
 }
 
 void BM_Encode(benchmark::State& state) {
-    const auto law = static_cast<G711Law>(state.range(0));
-    const auto pcm = testSignal();
-    std::array<std::uint8_t, kSamples> codes{};
+    const Pcm pcm = testSignal();
+    HiVoiceContext encoder{};
+    HI_VOICE_EncReset(&encoder, static_cast<std::int32_t>(state.range(0)));
+    Frame frame{};
     for (auto _ : state) {
-        encodeG711(law, G711ByteOrder::kSampleOrder, pcm, codes);
+        benchmark::DoNotOptimize(
+            HI_VOICE_EncodeFrame(&encoder, pcm.data(), frame.data(), kSamples));
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations() * kSamples);
 }
 
 void BM_Decode(benchmark::State& state) {
-    const auto law = static_cast<G711Law>(state.range(0));
-    std::array<std::uint8_t, kSamples> codes{};
-    encodeG711(law, G711ByteOrder::kSampleOrder, testSignal(), codes);
-    std::array<std::int16_t, kSamples> out{};
+    const auto type = static_cast<std::int32_t>(state.range(0));
+    HiVoiceContext context{};
+    HI_VOICE_EncReset(&context, type);
+    Frame frame{};
+    HI_VOICE_EncodeFrame(&context, testSignal().data(), frame.data(), kSamples);
+    HI_VOICE_DecReset(&context, type);
+    std::array<std::int16_t, HI_VOICE_MAX_DECODED_SAMPLES> out{};
+    std::int16_t count = 0;
     for (auto _ : state) {
-        decodeG711(law, G711ByteOrder::kSampleOrder, codes, out);
+        benchmark::DoNotOptimize(HI_VOICE_DecodeFrame(&context, frame.data(), out.data(), &count));
         benchmark::ClobberMemory();
     }
     state.SetItemsProcessed(state.iterations() * kSamples);
@@ -60,5 +68,5 @@ void BM_Decode(benchmark::State& state) {
 }  // namespace
 
 BENCHMARK(BM_CopyBaseline);
-BENCHMARK(BM_Encode)->ArgName("ulaw")->Arg(0)->Arg(1);
-BENCHMARK(BM_Decode)->ArgName("ulaw")->Arg(0)->Arg(1);
+BENCHMARK(BM_Encode)->ArgName("type")->Arg(1)->Arg(2)->Arg(65)->Arg(66);
+BENCHMARK(BM_Decode)->ArgName("type")->Arg(1)->Arg(2)->Arg(65)->Arg(66);

@@ -1,0 +1,41 @@
+#include "output_naming.h"
+
+namespace kinorex {
+
+// The searches run from the end of the string. In UTF-8 (and in every other
+// encoding we meet on POSIX) a '/' or '.' byte is never part of a multibyte
+// character, so a byte search is a character search.
+
+std::string defaultOutputFolder(std::string_view sourcePath) {
+    const auto separator = sourcePath.rfind(kPathSeparator);
+    if (separator == std::string_view::npos) {
+        return {};
+    }
+    return std::string(sourcePath.substr(0, separator));
+}
+
+std::string outputPrefix(std::string_view sourcePath, std::string_view outputFolder) {
+    const auto separator = sourcePath.rfind(kPathSeparator);
+    const auto fileName =
+        separator == std::string_view::npos ? sourcePath : sourcePath.substr(separator + 1);
+    const auto dot = fileName.rfind('.');
+    const auto baseName = dot == std::string_view::npos ? std::string_view{} : fileName.substr(0, dot);
+
+    std::string prefix(outputFolder);
+    prefix += kPathSeparator;
+    prefix += baseName;
+    return prefix;
+}
+
+std::optional<std::string> channelFileName(std::string_view prefix, int channelNumber) {
+    std::string name(prefix);
+    name += '_';
+    name += std::to_string(channelNumber);
+    name += ".avi";
+    if (name.size() + 1 > kMaxOutputNameBytes) {
+        return std::nullopt;
+    }
+    return name;
+}
+
+}  // namespace kinorex

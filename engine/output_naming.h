@@ -1,0 +1,32 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kinorex {
+
+#ifdef _WIN32
+inline constexpr char kPathSeparator = '\\';
+#else
+inline constexpr char kPathSeparator = '/';
+#endif
+
+// Longest AVI file name the converter composes, terminating zero included.
+inline constexpr std::size_t kMaxOutputNameBytes = 260;
+
+// The folder part of a source path: everything before its last separator, or
+// an empty string when the path has none ("/rec/cam1.h264" gives "/rec").
+std::string defaultOutputFolder(std::string_view sourcePath);
+
+// The path stem of a conversion's AVI files: the output folder, one separator
+// and the source file's name up to its last dot. A file name without a dot has
+// an empty base name; a folder that already ends in a separator is used as it
+// is, so the separator then appears twice.
+std::string outputPrefix(std::string_view sourcePath, std::string_view outputFolder);
+
+// "<prefix>_<channelNumber>.avi", or nothing when that name would not fit in
+// kMaxOutputNameBytes with its terminating zero.
+std::optional<std::string> channelFileName(std::string_view prefix, int channelNumber);
+
+}  // namespace kinorex

@@ -1,0 +1,128 @@
+#include "adpcm.h"
+
+#include <algorithm>
+#include <array>
+#include <cstddef>
+
+namespace kinorex::voice {
+namespace {
+
+constexpr std::array<std::int32_t, kAdpcmMaxStepIndex + 1> kStepSizes = {
+    7,     8,     9,     10,    11,    12,    13,    14,    16,    17,    19,    21,    23,
+    25,    28,    31,    34,    37,    41,    45,    50,    55,    60,    66,    73,    80,
+    88,    97,    107,   118,   130,   143,   157,   173,   190,   209,   230,   253,   279,
+    307,   337,   371,   408,   449,   494,   544,   598,   658,   724,   796,   876,   963,
+    1060,  1166,  1282,  1411,  1552,  1707,  1878,  2066,  2272,  2499,  2749,  3024,  3327,
+    3660,  4026,  4428,  4871,  5358,  5894,  6484,  7132,  7845,  8630,  9493,  10442, 11487,
+    12635, 13899, 15289, 16818, 18500, 20350, 22385, 24623, 27086, 29794, 32767};
+
+constexpr std::array<std::int32_t, 16> kIndexAdjust = {-1, -1, -1, -1, 2, 4, 6, 8,
+                                                       -1, -1, -1, -1, 2, 4, 6, 8};
+
+// The working copy of the state, kept in plain ints for the length of one run of codes.
+struct Registers {
+    std::int32_t predicted;
+    std::int32_t stepIndex;
+
+    explicit Registers(const AdpcmState& state)
+        : predicted(state.predicted),
+          stepIndex(std::clamp<std::int32_t>(state.stepIndex, 0, kAdpcmMaxStepIndex)) {}
+
+    void storeInto(AdpcmState& state) const {
+        state.predicted = static_cast<std::int16_t>(predicted);
+        state.stepIndex = static_cast<std::int8_t>(stepIndex);
+    }
+
+    // Applies a code's difference and step adaptation. The difference is built from the step,
+    // half step and quarter step, never multiplied, so encoder and decoder agree bit for bit.
+    void apply(std::uint32_t code) {
+        const std::int32_t step = kStepSizes[static_cast<std::size_t>(stepIndex)];
+        std::int32_t diff = step >> 3;
+        if (code & 4) {
+            diff += step;
+        }
+        if (code & 2) {
+            diff += step >> 1;
+        }
+        if (code & 1) {
+            diff += step >> 2;
+        }
+        predicted = std::clamp<std::int32_t>((code & 8) ? predicted - diff : predicted + diff,
+                                             INT16_MIN, INT16_MAX);
+        stepIndex = std::clamp<std::int32_t>(stepIndex + kIndexAdjust[code], 0, kAdpcmMaxStepIndex);
+    }
+
+    std::uint32_t encode(std::int32_t sample) {
+        const std::int32_t step = kStepSizes[static_cast<std::size_t>(stepIndex)];
+        std::int32_t d = sample - predicted;
+        std::uint32_t code = 0;
+        if (d < 0) {
+            code = 8;
+            d = -d;
+        }
+        if (d >= step) {
+            code |= 4;
+            d -= step;
+        }
+        if (d >= step >> 1) {
+            code |= 2;
+            d -= step >> 1;
+        }
+        if (d >= step >> 2) {
+            code |= 1;
+        }
+        apply(code);
+        return code;
+    }
+};
+
+std::uint8_t packPair(std::uint32_t earlier, std::uint32_t later, NibbleOrder order) {
+    return static_cast<std::uint8_t>(order == NibbleOrder::kHighFirst ? (earlier << 4) | later
+                                                                      : (later << 4) | earlier);
+}
+
+}  // namespace
+
+std::uint8_t encodeAdpcmSample(AdpcmState& state, std::int16_t sample) {
+    Registers registers(state);
+    const auto code = registers.encode(sample);
+    registers.storeInto(state);
+    return static_cast<std::uint8_t>(code);
+}
+
+std::int16_t decodeAdpcmSample(AdpcmState& state, std::uint8_t code) {
+    Registers registers(state);
+    registers.apply(code & 0x0F);
+    registers.storeInto(state);
+    return state.predicted;
+}
+
+void encodeAdpcm(AdpcmState& state, std::span<const std::int16_t> pcm,
+                 std::span<std::uint8_t> codeBytes, NibbleOrder order) {
+    Registers registers(state);
+    const std::size_t pairs = pcm.size() / 2;
+    for (std::size_t i = 0; i < pairs; ++i) {
+        const auto earlier = registers.encode(pcm[2 * i]);
+        const auto later = registers.encode(pcm[2 * i + 1]);
+        codeBytes[i] = packPair(earlier, later, order);
+    }
+    if (pcm.size() % 2 != 0) {
+        registers.encode(pcm.back());
+    }
+    registers.storeInto(state);
+}
+
+void decodeAdpcm(AdpcmState& state, std::span<const std::uint8_t> codeBytes,
+                 std::span<std::int16_t> pcm, NibbleOrder order) {
+    Registers registers(state);
+    const unsigned earlierShift = order == NibbleOrder::kHighFirst ? 4 : 0;
+    const unsigned laterShift = 4 - earlierShift;
+    for (std::size_t i = 0; i < pcm.size(); ++i) {
+        const unsigned shift = i % 2 == 0 ? earlierShift : laterShift;
+        registers.apply((codeBytes[i / 2] >> shift) & 0x0Fu);
+        pcm[i] = static_cast<std::int16_t>(registers.predicted);
+    }
+    registers.storeInto(state);
+}
+
+}  // namespace kinorex::voice

@@ -1,0 +1,81 @@
+#include "adpcm_frame.h"
+
+#include <algorithm>
+
+#include "adpcm.h"
+#include "codec_entry.h"
+
+namespace kinorex::voice {
+namespace {
+
+constexpr std::size_t kStateBytes = 4;  // predicted sample word, step index word
+
+// Types 3 and 35 start every frame with the state it was encoded from, so a decoder can join
+// a stream at any frame.
+void writeStateWords(std::span<std::uint8_t> payload, std::int16_t first, std::int8_t stepIndex) {
+    const auto word = static_cast<std::uint16_t>(first);
+    payload[0] = static_cast<std::uint8_t>(word & 0xFF);
+    payload[1] = static_cast<std::uint8_t>(word >> 8);
+    payload[2] = static_cast<std::uint8_t>(stepIndex);
+    payload[3] = 0;
+}
+
+std::int16_t firstStateWord(std::span<const std::uint8_t> payload) {
+    return static_cast<std::int16_t>(payload[0] | (payload[1] << 8));
+}
+
+// Only the low byte of the step-index word counts; an index the encoder never writes is
+// clamped so that it cannot reach outside the step-size table.
+std::int8_t stepIndexWord(std::span<const std::uint8_t> payload) {
+    return static_cast<std::int8_t>(std::min<int>(payload[2], kAdpcmMaxStepIndex));
+}
+
+}  // namespace
+
+void resetAdpcm(HiVoiceContext& context, std::int16_t /*type*/) {
+    storeState(context, AdpcmState{});
+}
+
+void encodeAdpcmFrame(HiVoiceContext& context, std::int16_t type,
+                      std::span<const std::int16_t> pcm, std::span<std::uint8_t> workPayload) {
+    auto state = loadState<AdpcmState>(context);
+    switch (type) {
+        case HI_VOICE_TYPE_ADPCM:
+            writeStateWords(workPayload, state.predicted, state.stepIndex);
+            encodeAdpcm(state, pcm, workPayload.subspan(kStateBytes), NibbleOrder::kHighFirst);
+            break;
+        case HI_VOICE_TYPE_ADPCM_FIRST_SAMPLE:
+            state.predicted = pcm[0];
+            writeStateWords(workPayload, state.predicted, state.stepIndex);
+            encodeAdpcm(state, pcm.subspan(1), workPayload.subspan(kStateBytes),
+                        NibbleOrder::kLowFirst);
+            break;
+        default:  // HI_VOICE_TYPE_ADPCM_STATELESS
+            encodeAdpcm(state, pcm, workPayload, NibbleOrder::kHighFirst);
+            break;
+    }
+    storeState(context, state);
+}
+
+void decodeAdpcmFrame(HiVoiceContext& context, std::int16_t type, std::span<std::uint8_t> payload,
+                      std::span<std::int16_t> pcm) {
+    auto state = loadState<AdpcmState>(context);
+    switch (type) {
+        case HI_VOICE_TYPE_ADPCM:
+            state = {firstStateWord(payload), stepIndexWord(payload)};
+            decodeAdpcm(state, payload.subspan(kStateBytes), pcm, NibbleOrder::kHighFirst);
+            break;
+        case HI_VOICE_TYPE_ADPCM_FIRST_SAMPLE:
+            state = {firstStateWord(payload), stepIndexWord(payload)};
+            pcm[0] = state.predicted;
+            decodeAdpcm(state, payload.subspan(kStateBytes), pcm.subspan(1),
+                        NibbleOrder::kLowFirst);
+            break;
+        default:  // HI_VOICE_TYPE_ADPCM_STATELESS
+            decodeAdpcm(state, payload, pcm, NibbleOrder::kHighFirst);
+            break;
+    }
+    storeState(context, state);
+}
+
+}  // namespace kinorex::voice

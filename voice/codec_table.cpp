@@ -1,0 +1,66 @@
+// Every codec type the voice library knows, and the only place that says so.
+//
+// Adding a codec:
+//  1. Keep the codec core in its own files (e.g. g726.{h,cpp}) with its own state struct.
+//  2. Write three functions with the signatures of codec_entry.h (ResetFunction,
+//     EncodeFunction, DecodeFunction), e.g. in <codec>_frame.{h,cpp} next to adpcm_frame.cpp.
+//     They load the state with loadState<YourState>(context) and store it back with
+//     storeState(context, state); the state must be trivially copyable and at most
+//     sizeof(HiVoiceContext::state) bytes. They get checked arguments only: a sample count
+//     of 1..481 and a payload whose length the rule below accepted.
+//  3. Add one line per codec type below: its layout (payload bits per sample, state words,
+//     samples held in those words) and the length bytes its decoder accepts
+//     {minimum, maximum, step}. A codec that decodes whole blocks of 80 samples accepts
+//     the lengths of 80, 160, ... 480 samples, e.g. for G.711 (8 bits per sample):
+//         CodecEntry{HI_VOICE_TYPE_G711_ALAW, resetG711, encodeG711Frame, decodeG711Frame,
+//                    FrameLayout{8}, LengthRule{40, 240, 40}},
+//  4. Add the sources to voice/CMakeLists.txt.
+// The argument checks, status codes, headers and transcoder need no change.
+
+#include <algorithm>
+#include <array>
+
+#include "adpcm_frame.h"
+#include "codec_entry.h"
+#include "g711_frame.h"
+#include "g726_variant_frame.h"
+
+namespace kinorex::voice {
+namespace {
+
+// ADPCM decoders share one bound, from type 35's count 4 * (L - 2) + 1 <= 481. Types 3 and 35
+// also need their two state words, so a length byte of 1 is refused.
+constexpr LengthRule kAdpcmWithStateLengths{2, 122, 1};
+constexpr LengthRule kAdpcmStatelessLengths{1, 122, 1};
+
+// Codecs that decode whole blocks of 80 samples accept the lengths of 80, 160, ... 480 samples.
+constexpr LengthRule kG711Lengths{40, 240, 40};
+constexpr LengthRule kTwoBitLengths{10, 60, 10};
+
+constexpr std::array kCodecs = {
+    CodecEntry{HI_VOICE_TYPE_G711_ALAW, resetG711, encodeG711Frame, decodeG711Frame, FrameLayout{8},
+               kG711Lengths},
+    CodecEntry{HI_VOICE_TYPE_G711_ULAW, resetG711, encodeG711Frame, decodeG711Frame, FrameLayout{8},
+               kG711Lengths},
+    CodecEntry{HI_VOICE_TYPE_ADPCM, resetAdpcm, encodeAdpcmFrame, decodeAdpcmFrame,
+               FrameLayout{4, 2, 0}, kAdpcmWithStateLengths},
+    CodecEntry{HI_VOICE_TYPE_ADPCM_FIRST_SAMPLE, resetAdpcm, encodeAdpcmFrame, decodeAdpcmFrame,
+               FrameLayout{4, 2, 1}, kAdpcmWithStateLengths},
+    CodecEntry{HI_VOICE_TYPE_ADPCM_STATELESS, resetAdpcm, encodeAdpcmFrame, decodeAdpcmFrame,
+               FrameLayout{4, 0, 0}, kAdpcmStatelessLengths},
+    CodecEntry{HI_VOICE_TYPE_G711_ALAW_SWAPPED, resetG711, encodeG711Frame, decodeG711Frame,
+               FrameLayout{8}, kG711Lengths},
+    CodecEntry{HI_VOICE_TYPE_G711_ULAW_SWAPPED, resetG711, encodeG711Frame, decodeG711Frame,
+               FrameLayout{8}, kG711Lengths},
+    CodecEntry{HI_VOICE_TYPE_G726_16K_VARIANT, resetG726Variant, encodeG726VariantFrame,
+               decodeG726VariantFrame, FrameLayout{2}, kTwoBitLengths},
+};
+
+}  // namespace
+
+const CodecEntry* findCodec(std::int16_t type) {
+    const auto found = std::ranges::find(kCodecs, type, &CodecEntry::type);
+    return found == kCodecs.end() ? nullptr : &*found;
+}
+
+}  // namespace kinorex::voice
