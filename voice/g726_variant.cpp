@@ -24,7 +24,7 @@ std::int32_t wrap32(std::int64_t v) {
     return static_cast<std::int32_t>(v);
 }
 
-// Sign as the coefficient updates see it: zero counts as positive.
+// The coefficient updates take zero as positive (sigma) or as no sign at all (sgn).
 int sigma(int v) {
     return v < 0 ? -1 : 1;
 }
@@ -125,7 +125,7 @@ std::int32_t update(G726VariantState& st, const Prediction& p, int magnitude, bo
     return r;
 }
 
-// SUBTA, LOG, SUBTB, QUAN. A difference of -32768 has magnitude 32768, one bit more than the log
+// LOG, SUBTB, QUAN. A difference of -32768 has magnitude 32768, one bit more than the log
 // expects; it comes out with exponent 15, far above the decision level, so it codes as large.
 int quantize(std::int16_t d, std::int32_t y) {
     const int m = std::abs(int{d});
@@ -141,6 +141,7 @@ int quantize(std::int16_t d, std::int32_t y) {
 
 int encodeG726VariantSample(G726VariantState& state, std::int16_t sample) {
     const Prediction p = predict(state);
+    // SUBTA, in 32 bits and then 16, wrapping where the sample and the estimate are far apart
     const std::int16_t d = wrap16(wrap32(std::int64_t{sample} * 8192 - p.s) >> 13);
     const int magnitude = quantize(d, p.y);
     const bool negative = d < 0;
