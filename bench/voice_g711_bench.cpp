@@ -1,68 +1,18 @@
-// G.711 through HI_VOICE_EncodeFrame and HI_VOICE_DecodeFrame, in samples per second, against
-// copying the same samples.
-#include <benchmark/benchmark.h>
-
-#include <array>
-#include <cmath>
-#include <cstdint>
-#include <cstring>
-
-#include "hi_voice.h"
+// G.711 frames of types 1, 2, 65 and 66 through the exported voice functions.
+#include "voice_frame_bench.h"
 
 namespace {
 
-constexpr std::int16_t kSamples = 480;  // the longest frame
-
-using Pcm = std::array<std::int16_t, kSamples>;
-using Frame = std::array<std::uint8_t, HI_VOICE_MAX_ENCODED_BYTES>;
-
-Pcm testSignal() {
-    Pcm pcm{};
-    for (std::size_t i = 0; i < pcm.size(); ++i) {
-        const double t = static_cast<double>(i);
-        pcm[i] = static_cast<std::int16_t>(20000.0 * std::sin(0.05 * t) * std::cos(0.0031 * t));
-    }
-    return pcm;
-}
+using namespace kinorex::bench;
 
 void BM_CopyBaseline(benchmark::State& state) {
-    const Pcm pcm = testSignal();
-    Pcm out{};
-    for (auto _ : state) {
-        std::memcpy(out.data(), pcm.data(), sizeof pcm);
-        benchmark::DoNotOptimize(out);
-        benchmark::ClobberMemory();
-    }
-    state.SetItemsProcessed(state.iterations() * kSamples);
+    copySamples(state);
 }
-
 void BM_Encode(benchmark::State& state) {
-    const Pcm pcm = testSignal();
-    HiVoiceContext encoder{};
-    HI_VOICE_EncReset(&encoder, static_cast<std::int32_t>(state.range(0)));
-    Frame frame{};
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(
-            HI_VOICE_EncodeFrame(&encoder, pcm.data(), frame.data(), kSamples));
-        benchmark::ClobberMemory();
-    }
-    state.SetItemsProcessed(state.iterations() * kSamples);
+    encodeFrames(state, std::int32_t(state.range(0)));
 }
-
 void BM_Decode(benchmark::State& state) {
-    const auto type = static_cast<std::int32_t>(state.range(0));
-    HiVoiceContext context{};
-    HI_VOICE_EncReset(&context, type);
-    Frame frame{};
-    HI_VOICE_EncodeFrame(&context, testSignal().data(), frame.data(), kSamples);
-    HI_VOICE_DecReset(&context, type);
-    std::array<std::int16_t, HI_VOICE_MAX_DECODED_SAMPLES> out{};
-    std::int16_t count = 0;
-    for (auto _ : state) {
-        benchmark::DoNotOptimize(HI_VOICE_DecodeFrame(&context, frame.data(), out.data(), &count));
-        benchmark::ClobberMemory();
-    }
-    state.SetItemsProcessed(state.iterations() * kSamples);
+    decodeFrames(state, std::int32_t(state.range(0)));
 }
 
 }  // namespace

@@ -98,29 +98,30 @@ TEST(G711, UlawTableHoldsTheMidpointOfEachLevel) {
 
 TEST(G711, KnownCodesAndValues) {
     struct Case {
+        G711Law law;
         std::int16_t sample;
         std::uint8_t code;
         std::int16_t decoded;
     };
-    for (const Case c : {Case{0, 0xD5, 8},
-                         {1, 0xD5, 8},
-                         {-1, 0x55, -8},
-                         {1000, 0xFA, 1008},
-                         {-1000, 0x7A, -1008},
-                         {32767, 0xAA, 32256},
-                         {-32768, 0x2A, -32256}}) {
-        EXPECT_EQ(encodeAlaw(c.sample), c.code) << c.sample;
-        EXPECT_EQ(kAlawDecodeTable[c.code], c.decoded) << c.sample;
-    }
-    for (const Case c : {Case{0, 0xFF, 0},
-                         {-1, 0x7E, -8},
-                         {100, 0xF2, 104},
-                         {1000, 0xCE, 988},
-                         {-1000, 0x4E, -988},
-                         {32767, 0x80, 32124},
-                         {-32768, 0x00, -32124}}) {
-        EXPECT_EQ(encodeUlaw(c.sample), c.code) << c.sample;
-        EXPECT_EQ(kUlawDecodeTable[c.code], c.decoded) << c.sample;
+    constexpr G711Law a = G711Law::kAlaw;
+    constexpr G711Law u = G711Law::kUlaw;
+    for (const Case c : {Case{a, 0, 0xD5, 8},
+                         {a, 1, 0xD5, 8},
+                         {a, -1, 0x55, -8},
+                         {a, 1000, 0xFA, 1008},
+                         {a, -1000, 0x7A, -1008},
+                         {a, 32767, 0xAA, 32256},
+                         {a, -32768, 0x2A, -32256},
+                         {u, 0, 0xFF, 0},
+                         {u, -1, 0x7E, -8},
+                         {u, 100, 0xF2, 104},
+                         {u, 1000, 0xCE, 988},
+                         {u, -1000, 0x4E, -988},
+                         {u, 32767, 0x80, 32124},
+                         {u, -32768, 0x00, -32124}}) {
+        const bool alaw = c.law == a;
+        EXPECT_EQ(alaw ? encodeAlaw(c.sample) : encodeUlaw(c.sample), c.code) << c.sample;
+        EXPECT_EQ((alaw ? kAlawDecodeTable : kUlawDecodeTable)[c.code], c.decoded) << c.sample;
     }
 }
 
