@@ -4,6 +4,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstdlib>
 #include <vector>
 
 #include "speech_signals.h"
@@ -68,6 +69,25 @@ TEST(G726Variant, ToneFlagMakesTheNextSampleATransition) {
         EXPECT_EQ(b, 0);
     EXPECT_EQ(state.td, 0);
     EXPECT_EQ(state.ap, 256);
+}
+
+TEST(G726Variant, ArbitraryCodeWordsKeepTheStateInItsLimits) {
+    // A hostile stream chooses every code word; the limits must hold whatever it sends.
+    G726VariantState state;
+    std::uint32_t random = 1;
+    for (int i = 0; i < 200000; ++i) {
+        random = random * 1664525u + 1013904223u;
+        // Long runs of one code drive the scale factor and predictor to their extremes.
+        const int code = static_cast<int>((random >> 30) & 3);
+        for (int run = (random >> 20) & 15; run >= 0; --run)
+            decodeG726VariantSample(state, code);
+        ASSERT_GE(state.yu, 544);
+        ASSERT_LE(state.yu, 5120);
+        ASSERT_GE(state.yl, 544 * 64);
+        ASSERT_LE(state.yl, 5120 * 64 + 63);
+        ASSERT_LE(std::abs(state.a2), 12288);
+        ASSERT_LE(std::abs(state.a1), 15360 - state.a2);
+    }
 }
 
 TEST(G726Variant, PacksEightCodeWordsPerWordFirstInTheTopBits) {
