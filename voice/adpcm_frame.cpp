@@ -36,8 +36,8 @@ void resetAdpcm(HiVoiceContext& context, std::int16_t /*type*/) {
     storeState(context, AdpcmState{});
 }
 
-void encodeAdpcmFrame(HiVoiceContext& context, std::int16_t type,
-                      std::span<const std::int16_t> pcm, std::span<std::uint8_t> workPayload) {
+void encodeAdpcmFrame(HiVoiceContext& context, std::int16_t type, std::span<const std::int16_t> pcm,
+                      std::span<std::uint8_t> workPayload) {
     auto state = loadState<AdpcmState>(context);
     switch (type) {
         case HI_VOICE_TYPE_ADPCM:

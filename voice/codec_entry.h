@@ -70,7 +70,7 @@ State loadState(const HiVoiceContext& context) {
     static_assert(std::is_trivially_copyable_v<State>);
     static_assert(sizeof(State) <= sizeof(context.state));
     State state;
-    std::memcpy(static_cast<void*>(&state), &context.state, sizeof state);  // void*: State may have member initialisers
+    std::memcpy(static_cast<void*>(&state), &context.state, sizeof state);
     return state;
 }
 

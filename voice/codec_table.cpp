@@ -23,6 +23,7 @@
 #include "adpcm_frame.h"
 #include "codec_entry.h"
 #include "g711_frame.h"
+#include "g726_frame.h"
 #include "g726_variant_frame.h"
 
 namespace kinorex::voice {
@@ -33,9 +34,13 @@ namespace {
 constexpr LengthRule kAdpcmWithStateLengths{2, 122, 1};
 constexpr LengthRule kAdpcmStatelessLengths{1, 122, 1};
 
-// Codecs that decode whole blocks of 80 samples accept the lengths of 80, 160, ... 480 samples.
+// G.711 decoders take frames of 80, 160, ... 480 samples.
 constexpr LengthRule kG711Lengths{40, 240, 40};
-constexpr LengthRule kTwoBitLengths{10, 60, 10};
+
+// G.726 decoders take frames of 80, 160, ... 480 samples, 5 * bits payload words per 80.
+constexpr LengthRule g726Lengths(int bits) {
+    return {5 * bits, 30 * bits, 5 * bits};
+}
 
 constexpr std::array kCodecs = {
     CodecEntry{HI_VOICE_TYPE_G711_ALAW, resetG711, encodeG711Frame, decodeG711Frame, FrameLayout{8},
@@ -48,12 +53,28 @@ constexpr std::array kCodecs = {
                FrameLayout{4, 2, 1}, kAdpcmWithStateLengths},
     CodecEntry{HI_VOICE_TYPE_ADPCM_STATELESS, resetAdpcm, encodeAdpcmFrame, decodeAdpcmFrame,
                FrameLayout{4, 0, 0}, kAdpcmStatelessLengths},
+    CodecEntry{HI_VOICE_TYPE_G726_16K, resetG726, encodeG726Frame, decodeG726Frame,
+               FrameLayout{2}, g726Lengths(2)},
+    CodecEntry{HI_VOICE_TYPE_G726_24K, resetG726, encodeG726Frame, decodeG726Frame,
+               FrameLayout{3}, g726Lengths(3)},
+    CodecEntry{HI_VOICE_TYPE_G726_32K, resetG726, encodeG726Frame, decodeG726Frame,
+               FrameLayout{4}, g726Lengths(4)},
+    CodecEntry{HI_VOICE_TYPE_G726_40K, resetG726, encodeG726Frame, decodeG726Frame,
+               FrameLayout{5}, g726Lengths(5)},
+    CodecEntry{HI_VOICE_TYPE_G726_16K_MSB, resetG726, encodeG726Frame, decodeG726Frame,
+               FrameLayout{2}, g726Lengths(2)},
+    CodecEntry{HI_VOICE_TYPE_G726_24K_MSB, resetG726, encodeG726Frame, decodeG726Frame,
+               FrameLayout{3}, g726Lengths(3)},
+    CodecEntry{HI_VOICE_TYPE_G726_32K_MSB, resetG726, encodeG726Frame, decodeG726Frame,
+               FrameLayout{4}, g726Lengths(4)},
+    CodecEntry{HI_VOICE_TYPE_G726_40K_MSB, resetG726, encodeG726Frame, decodeG726Frame,
+               FrameLayout{5}, g726Lengths(5)},
     CodecEntry{HI_VOICE_TYPE_G711_ALAW_SWAPPED, resetG711, encodeG711Frame, decodeG711Frame,
                FrameLayout{8}, kG711Lengths},
     CodecEntry{HI_VOICE_TYPE_G711_ULAW_SWAPPED, resetG711, encodeG711Frame, decodeG711Frame,
                FrameLayout{8}, kG711Lengths},
     CodecEntry{HI_VOICE_TYPE_G726_16K_VARIANT, resetG726Variant, encodeG726VariantFrame,
-               decodeG726VariantFrame, FrameLayout{2}, kTwoBitLengths},
+               decodeG726VariantFrame, FrameLayout{2}, g726Lengths(2)},
 };
 
 }  // namespace

@@ -25,7 +25,9 @@ static_assert(sizeof(HiVoiceContext) == HI_VOICE_CONTEXT_BYTES);
 static_assert(offsetof(HiVoiceTranscoder, decoder) == HI_VOICE_TRANSCODER_DECODER_OFFSET);
 
 // Only the low 16 bits of a type argument count.
-std::int16_t typeOf(std::int32_t argument) { return static_cast<std::int16_t>(argument); }
+std::int16_t typeOf(std::int32_t argument) {
+    return static_cast<std::int16_t>(argument);
+}
 
 std::int32_t reset(HiVoiceContext* context, std::int32_t codecType, std::int32_t unrecognised) {
     if (context == nullptr) {
@@ -98,8 +100,8 @@ std::int32_t HI_VOICE_EncodeFrame(HiVoiceContext* context, const std::int16_t* p
     return HI_VOICE_OK;
 }
 
-std::int32_t HI_VOICE_DecodeFrame(HiVoiceContext* context, std::uint8_t* frame,
-                                  std::int16_t* pcm, std::int16_t* sampleCount) {
+std::int32_t HI_VOICE_DecodeFrame(HiVoiceContext* context, std::uint8_t* frame, std::int16_t* pcm,
+                                  std::int16_t* sampleCount) {
     if (context == nullptr) {
         return HI_VOICE_ERR_NULL_CONTEXT;
     }

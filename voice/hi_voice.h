@@ -33,15 +33,15 @@ extern "C" {
 #endif
 
 /* Codec types: a base type 1..7, +0x20 for the first variant family, +0x40 for the second. */
-#define HI_VOICE_TYPE_G711_ALAW 1          /* one A-law code byte per sample */
-#define HI_VOICE_TYPE_G711_ULAW 2          /* one mu-law code byte per sample */
-#define HI_VOICE_TYPE_ADPCM 3              /* IMA ADPCM: state words, then 2 codes per byte */
-#define HI_VOICE_TYPE_G726_16K 4           /* G.726, 2 bits per sample, LSB-first packing */
-#define HI_VOICE_TYPE_G726_24K 5           /* 3 bits per sample */
-#define HI_VOICE_TYPE_G726_32K 6           /* 4 bits per sample */
-#define HI_VOICE_TYPE_G726_40K 7           /* 5 bits per sample */
+#define HI_VOICE_TYPE_G711_ALAW 1           /* one A-law code byte per sample */
+#define HI_VOICE_TYPE_G711_ULAW 2           /* one mu-law code byte per sample */
+#define HI_VOICE_TYPE_ADPCM 3               /* IMA ADPCM: state words, then 2 codes per byte */
+#define HI_VOICE_TYPE_G726_16K 4            /* G.726, 2 bits per sample, LSB-first packing */
+#define HI_VOICE_TYPE_G726_24K 5            /* 3 bits per sample */
+#define HI_VOICE_TYPE_G726_32K 6            /* 4 bits per sample */
+#define HI_VOICE_TYPE_G726_40K 7            /* 5 bits per sample */
 #define HI_VOICE_TYPE_ADPCM_FIRST_SAMPLE 35 /* ADPCM: first sample as is, nibbles exchanged */
-#define HI_VOICE_TYPE_G726_16K_MSB 36      /* types 4..7 with MSB-first packing */
+#define HI_VOICE_TYPE_G726_16K_MSB 36       /* types 4..7 with MSB-first packing */
 #define HI_VOICE_TYPE_G726_24K_MSB 37
 #define HI_VOICE_TYPE_G726_32K_MSB 38
 #define HI_VOICE_TYPE_G726_40K_MSB 39
@@ -58,24 +58,24 @@ extern "C" {
 
 /* Status codes. */
 #define HI_VOICE_OK 0
-#define HI_VOICE_ERR_ENC_TYPE ((int32_t)0xA1220001u)       /* unrecognised codec type */
-#define HI_VOICE_ERR_ENC_COUNT ((int32_t)0xA1220002u)      /* sample count outside 1..481 */
-#define HI_VOICE_ERR_DEC_TYPE ((int32_t)0xA1220011u)       /* unrecognised codec type */
-#define HI_VOICE_ERR_DEC_LENGTH ((int32_t)0xA1220012u)     /* length byte not accepted */
-#define HI_VOICE_ERR_DEC_MARK ((int32_t)0xA1220013u)       /* frame mark bits 8..9 not 01 */
-#define HI_VOICE_ERR_NULL_CONTEXT ((int32_t)0xA1220101u)   /* null voice context */
-#define HI_VOICE_ERR_NULL_INPUT ((int32_t)0xA1220102u)     /* null PCM input / frame */
-#define HI_VOICE_ERR_NULL_OUTPUT ((int32_t)0xA1220103u)    /* null output / sample count */
+#define HI_VOICE_ERR_ENC_TYPE ((int32_t)0xA1220001u)        /* unrecognised codec type */
+#define HI_VOICE_ERR_ENC_COUNT ((int32_t)0xA1220002u)       /* sample count outside 1..481 */
+#define HI_VOICE_ERR_DEC_TYPE ((int32_t)0xA1220011u)        /* unrecognised codec type */
+#define HI_VOICE_ERR_DEC_LENGTH ((int32_t)0xA1220012u)      /* length byte not accepted */
+#define HI_VOICE_ERR_DEC_MARK ((int32_t)0xA1220013u)        /* frame mark bits 8..9 not 01 */
+#define HI_VOICE_ERR_NULL_CONTEXT ((int32_t)0xA1220101u)    /* null voice context */
+#define HI_VOICE_ERR_NULL_INPUT ((int32_t)0xA1220102u)      /* null PCM input / frame */
+#define HI_VOICE_ERR_NULL_OUTPUT ((int32_t)0xA1220103u)     /* null output / sample count */
 #define HI_VOICE_ERR_NULL_TRANSCODER ((int32_t)0xA1221001u) /* null transcoder context */
 #define HI_VOICE_ERR_TRANSCODE_TYPE ((int32_t)0xA1221002u)  /* transcode type not 97..100 */
 
 /* Sizes. */
-#define HI_VOICE_VERSION_BYTES 42         /* version text with its terminating zero */
+#define HI_VOICE_VERSION_BYTES 42 /* version text with its terminating zero */
 #define HI_VOICE_FRAME_HEADER_BYTES 4
 #define HI_VOICE_FRAME_MARK 0x0100
-#define HI_VOICE_MAX_ENCODE_SAMPLES 481   /* largest sample count HI_VOICE_EncodeFrame takes */
-#define HI_VOICE_MAX_ENCODED_BYTES 484    /* longest frame an encoder writes (G.711, L = 240) */
-#define HI_VOICE_MAX_DECODED_SAMPLES 488  /* PCM buffer HI_VOICE_DecodeFrame needs (type 67) */
+#define HI_VOICE_MAX_ENCODE_SAMPLES 481  /* largest sample count HI_VOICE_EncodeFrame takes */
+#define HI_VOICE_MAX_ENCODED_BYTES 484   /* longest frame an encoder writes (G.711, L = 240) */
+#define HI_VOICE_MAX_DECODED_SAMPLES 488 /* PCM buffer HI_VOICE_DecodeFrame needs (type 67) */
 #define HI_VOICE_CONTEXT_BYTES 1024
 #define HI_VOICE_TRANSCODER_DECODER_OFFSET 2048
 
@@ -126,8 +126,7 @@ HI_VOICE_API int32_t HI_VOICE_DecodeFrame(HiVoiceContext* context, uint8_t* fram
                                           int16_t* sampleCount);
 
 /* Resets the transcoder for transcodeType 97..100 (low 16 bits count). */
-HI_VOICE_API int32_t HI_VOICE_TransCodeReset(HiVoiceTranscoder* transcoder,
-                                             int32_t transcodeType);
+HI_VOICE_API int32_t HI_VOICE_TransCodeReset(HiVoiceTranscoder* transcoder, int32_t transcodeType);
 
 /* Rewrites one 0x40-variant frame into the base type in place; type 99 grows the frame by
  * 4 bytes. A frame the decoder refuses is left as it was, and 0 is still returned. */

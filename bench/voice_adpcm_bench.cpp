@@ -1,0 +1,97 @@
+// ADPCM throughput through the public interface, in 320-sample frames (40 ms), against a plain
+// copy of the same samples as the baseline. The Msamples counter reads in million samples per
+// second.
+
+#include <benchmark/benchmark.h>
+
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "hi_voice.h"
+#include "speech_signal.h"
+
+namespace {
+
+constexpr std::int16_t kFrameSamples = 320;
+constexpr std::size_t kSignalSamples = 8000 * 10;
+
+const std::vector<std::int16_t>& speech() {
+    static const auto signal = kinorex::voice::testing::speechLikeSignal(kSignalSamples);
+    return signal;
+}
+
+void reportSamples(benchmark::State& state, std::int64_t samples) {
+    state.SetItemsProcessed(samples);
+    state.counters["Msamples"] =
+        benchmark::Counter(static_cast<double>(samples) / 1e6, benchmark::Counter::kIsRate);
+}
+
+// The speech encoded once as type-3 frames, for the decoder to read.
+std::vector<std::vector<std::uint8_t>> encodedFrames() {
+    HiVoiceContext encoder{};
+    HI_VOICE_EncReset(&encoder, HI_VOICE_TYPE_ADPCM);
+    std::vector<std::vector<std::uint8_t>> frames;
+    for (std::size_t start = 0; start + kFrameSamples <= speech().size(); start += kFrameSamples) {
+        std::vector<std::uint8_t> frame(HI_VOICE_MAX_ENCODED_BYTES);
+        HI_VOICE_EncodeFrame(&encoder, speech().data() + start, frame.data(), kFrameSamples);
+        frames.push_back(std::move(frame));
+    }
+    return frames;
+}
+
+void copyBaseline(benchmark::State& state) {
+    std::vector<std::int16_t> out(kFrameSamples);
+    std::int64_t samples = 0;
+    for (auto _ : state) {
+        for (std::size_t start = 0; start + kFrameSamples <= speech().size();
+             start += kFrameSamples) {
+            std::memcpy(out.data(), speech().data() + start, kFrameSamples * sizeof(std::int16_t));
+            benchmark::DoNotOptimize(out.data());
+            benchmark::ClobberMemory();
+            samples += kFrameSamples;
+        }
+    }
+    reportSamples(state, samples);
+}
+
+void adpcmEncode(benchmark::State& state) {
+    HiVoiceContext encoder{};
+    HI_VOICE_EncReset(&encoder, HI_VOICE_TYPE_ADPCM);
+    std::vector<std::uint8_t> frame(HI_VOICE_MAX_ENCODED_BYTES);
+    std::int64_t samples = 0;
+    for (auto _ : state) {
+        for (std::size_t start = 0; start + kFrameSamples <= speech().size();
+             start += kFrameSamples) {
+            HI_VOICE_EncodeFrame(&encoder, speech().data() + start, frame.data(), kFrameSamples);
+            benchmark::DoNotOptimize(frame.data());
+            samples += kFrameSamples;
+        }
+    }
+    reportSamples(state, samples);
+}
+
+void adpcmDecode(benchmark::State& state) {
+    auto frames = encodedFrames();
+    HiVoiceContext decoder{};
+    HI_VOICE_DecReset(&decoder, HI_VOICE_TYPE_ADPCM);
+    std::vector<std::int16_t> pcm(HI_VOICE_MAX_DECODED_SAMPLES);
+    std::int16_t count = 0;
+    std::int64_t samples = 0;
+    for (auto _ : state) {
+        for (auto& frame : frames) {
+            HI_VOICE_DecodeFrame(&decoder, frame.data(), pcm.data(), &count);
+            benchmark::DoNotOptimize(pcm.data());
+            samples += count;
+        }
+    }
+    reportSamples(state, samples);
+}
+
+BENCHMARK(copyBaseline);
+BENCHMARK(adpcmEncode);
+BENCHMARK(adpcmDecode);
+
+}  // namespace
+
+BENCHMARK_MAIN();

@@ -1,0 +1,273 @@
+#include "engine/avi/avi_writer.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <initializer_list>
+#include <new>
+
+namespace kinorex {
+namespace {
+
+constexpr std::uint32_t kHasIndex = 0x10;  // AVIF_HASINDEX
+constexpr std::size_t kIndexEntrySize = 16;
+// Field offsets from the start of a chunk's header, for the values patched at the end.
+constexpr std::uint64_t kAvihFlags = 8 + 12;
+constexpr std::uint64_t kAvihTotalFrames = 8 + 16;
+constexpr std::uint64_t kAvihSuggestedBufferSize = 8 + 28;
+constexpr std::uint64_t kStrhLength = 8 + 32;
+
+std::uint32_t readU32(const std::byte* bytes) {
+    return std::to_integer<std::uint32_t>(bytes[0]) |
+           std::to_integer<std::uint32_t>(bytes[1]) << 8 |
+           std::to_integer<std::uint32_t>(bytes[2]) << 16 |
+           std::to_integer<std::uint32_t>(bytes[3]) << 24;
+}
+
+void appendU32s(std::vector<std::byte>& out, std::initializer_list<std::uint32_t> values) {
+    std::byte bytes[16];
+    std::size_t at = 0;
+    for (std::uint32_t value : values) {
+        for (int shift = 0; shift < 32; shift += 8) {
+            bytes[at++] = std::byte(value >> shift);
+        }
+    }
+    out.insert(out.end(), bytes, bytes + at);
+}
+
+// '00dc', '01wb', ...: the stream number in two digits, then what the data is.
+std::uint32_t chunkIdFor(std::size_t stream, std::uint32_t type) {
+    char id[5] = {char('0' + stream / 10), char('0' + stream % 10), 'd', 'c', 0};
+    if (type == fourCc("auds")) {
+        id[2] = 'w';
+        id[3] = 'b';
+    }
+    return fourCc(id);
+}
+
+}  // namespace
+
+struct AviWriter::Totals {
+    std::vector<std::uint32_t> chunks;
+    std::vector<std::uint64_t> bytes;
+    std::uint32_t largestChunk = 0;
+};
+
+AviWriter::AviWriter(std::unique_ptr<FileSink> file, std::uint64_t maxFileSize)
+    : riff_(std::move(file)), maxFileSize_(std::min(maxFileSize, kMaxFileSize)) {}
+
+AviWriter::~AviWriter() {
+    finish();
+}
+
+int AviWriter::addStream(const AviStreamHeader& header, std::span<const std::byte> format) {
+    if (headersWritten_ || streams_.size() >= kMaxStreams || format.empty()) {
+        return EINVAL;
+    }
+    Stream stream{header, {format.begin(), format.end()}, chunkIdFor(streams_.size(), header.type)};
+    streams_.push_back(std::move(stream));
+    return 0;
+}
+
+void AviWriter::writeHeaders() {
+    headersWritten_ = true;
+    const AviStreamHeader* video = nullptr;
+    for (const auto& stream : streams_) {
+        if (stream.header.type == fourCc("vids")) {
+            video = &stream.header;
+            break;
+        }
+    }
+    std::uint32_t microSecPerFrame = 0;
+    std::uint32_t width = 0;
+    std::uint32_t height = 0;
+    if (video) {
+        // A rate of 0 leaves the period 0 rather than dividing by it.
+        if (video->rate != 0) {
+            microSecPerFrame = static_cast<std::uint32_t>(std::min<std::uint64_t>(
+                std::uint64_t{1000000} * video->scale / video->rate, UINT32_MAX));
+        }
+        width = static_cast<std::uint32_t>(video->frameRight - video->frameLeft);
+        height = static_cast<std::uint32_t>(video->frameBottom - video->frameTop);
+    }
+
+    riffStart_ = riff_.startList(fourCc("RIFF"), fourCc("AVI "));
+    std::uint64_t hdrl = riff_.startList(fourCc("LIST"), fourCc("hdrl"));
+    avihOffset_ = riff_.startTag(fourCc("avih"));
+    riff_.putU32(microSecPerFrame);                             // dwMicroSecPerFrame
+    riff_.putU32(0);                                            // dwMaxBytesPerSec
+    riff_.putU32(0);                                            // dwPaddingGranularity
+    riff_.putU32(kHasIndex);                                    // dwFlags, patched
+    riff_.putU32(0);                                            // dwTotalFrames, patched
+    riff_.putU32(0);                                            // dwInitialFrames
+    riff_.putU32(static_cast<std::uint32_t>(streams_.size()));  // dwStreams
+    riff_.putU32(0);                                            // dwSuggestedBufferSize, patched
+    riff_.putU32(width);                                        // dwWidth
+    riff_.putU32(height);                                       // dwHeight
+    for (int i = 0; i < 4; ++i) {
+        riff_.putU32(0);  // dwReserved
+    }
+    riff_.endTag(avihOffset_);
+
+    for (auto& stream : streams_) {
+        const AviStreamHeader& h = stream.header;
+        std::uint64_t strl = riff_.startList(fourCc("LIST"), fourCc("strl"));
+        stream.headerOffset = riff_.startTag(fourCc("strh"));
+        riff_.putU32(h.type);                                     // fccType
+        riff_.putU32(h.handler);                                  // fccHandler
+        riff_.putU32(h.flags);                                    // dwFlags
+        riff_.putU16(h.priority);                                 // wPriority
+        riff_.putU16(h.language);                                 // wLanguage
+        riff_.putU32(h.initialFrames);                            // dwInitialFrames
+        riff_.putU32(h.scale);                                    // dwScale
+        riff_.putU32(h.rate);                                     // dwRate
+        riff_.putU32(h.start);                                    // dwStart
+        riff_.putU32(0);                                          // dwLength, patched
+        riff_.putU32(h.suggestedBufferSize);                      // dwSuggestedBufferSize
+        riff_.putU32(h.quality);                                  // dwQuality
+        riff_.putU32(h.sampleSize);                               // dwSampleSize
+        riff_.putU16(static_cast<std::uint16_t>(h.frameLeft));    // rcFrame.left
+        riff_.putU16(static_cast<std::uint16_t>(h.frameTop));     // rcFrame.top
+        riff_.putU16(static_cast<std::uint16_t>(h.frameRight));   // rcFrame.right
+        riff_.putU16(static_cast<std::uint16_t>(h.frameBottom));  // rcFrame.bottom
+        riff_.endTag(stream.headerOffset);
+        std::uint64_t strf = riff_.startTag(fourCc("strf"));
+        riff_.putBytes(stream.format);
+        riff_.endTag(strf);
+        riff_.endTag(strl);
+    }
+    riff_.endTag(hdrl);
+    moviStart_ = riff_.startList(fourCc("LIST"), fourCc("movi"));
+}
+
+int AviWriter::writeChunk(std::size_t stream, std::span<const std::byte> payload, bool keyFrame) {
+    if (finished_ || stream >= streams_.size()) {
+        return EINVAL;
+    }
+    if (!headersWritten_) {
+        writeHeaders();
+    }
+    // Checked against the finished file, index included, so the limit holds however small
+    // the chunks are.
+    std::uint64_t finalSize = riff_.position() + riffChunkSpan(payload.size()) +
+                              riffChunkSpan(index_.size() + kIndexEntrySize);
+    if (payload.size() > UINT32_MAX || finalSize > maxFileSize_) {
+        return kRefused;
+    }
+    // Room for the entry first: once the chunk is written, recording it must not fail.
+    if (index_.size() + kIndexEntrySize > index_.capacity()) {
+        try {
+            index_.reserve(std::max<std::size_t>(index_.capacity() * 2, 64 * kIndexEntrySize));
+        } catch (const std::bad_alloc&) {
+            return ENOMEM;
+        }
+    }
+    std::uint64_t chunkStart = riff_.position();
+    if (int error = riff_.writeChunk(streams_[stream].chunkId, payload)) {
+        return error;
+    }
+    // Offsets count from the 'movi' list type, where readers expect them.
+    appendU32s(index_,
+               {
+                   streams_[stream].chunkId,                                 // ckid
+                   keyFrame ? kKeyFrame : 0,                                 // dwFlags
+                   static_cast<std::uint32_t>(chunkStart - moviStart_ - 8),  // dwChunkOffset
+                   static_cast<std::uint32_t>(payload.size()),               // dwChunkLength
+               });
+    return 0;
+}
+
+int AviWriter::finish() {
+    if (finished_) {
+        return 0;
+    }
+    finished_ = true;
+    if (!headersWritten_) {
+        writeHeaders();
+    }
+    int firstError = riff_.flush();
+    if (firstError) {
+        // Chunks that never reached the disk leave the index too.
+        riff_.dropBuffer();
+        dropIndexBeyond(riff_.committed());
+    }
+    auto keep = [&firstError](int error) {
+        if (!firstError) {
+            firstError = error;
+        }
+    };
+    if (riff_.committed() < moviStart_ + 12) {
+        // Not even the headers are on disk: nothing to complete.
+        keep(riff_.close());
+        return firstError;
+    }
+    keep(riff_.endTag(moviStart_));
+    int indexError = riff_.writeChunk(fourCc("idx1"), index_);
+    if (!indexError) {
+        indexError = riff_.flush();
+    }
+    if (indexError) {
+        // Without its index the file is still readable front to back.
+        riff_.dropBuffer();
+        keep(indexError);
+    }
+    keep(riff_.endTag(riffStart_));
+    keep(patchTotals(indexError == 0));
+    keep(riff_.close());
+    return firstError;
+}
+
+AviWriter::Totals AviWriter::totalsFromIndex() const {
+    Totals totals{std::vector<std::uint32_t>(streams_.size()),
+                  std::vector<std::uint64_t>(streams_.size()), 0};
+    for (std::size_t at = 0; at < index_.size(); at += kIndexEntrySize) {
+        std::uint32_t id = readU32(&index_[at]);
+        std::uint32_t size = readU32(&index_[at + 12]);
+        std::size_t stream = ((id & 0xFF) - '0') * 10 + ((id >> 8 & 0xFF) - '0');
+        totals.chunks[stream] += 1;
+        totals.bytes[stream] += size;
+        totals.largestChunk = std::max(totals.largestChunk, size);
+    }
+    return totals;
+}
+
+int AviWriter::patchTotals(bool hasIndex) {
+    Totals totals = totalsFromIndex();
+    int firstError = 0;
+    auto keep = [&firstError](int error) {
+        if (!firstError) {
+            firstError = error;
+        }
+    };
+    std::uint32_t totalFrames = 0;
+    for (std::size_t i = 0; i < streams_.size(); ++i) {
+        if (streams_[i].header.type == fourCc("vids")) {
+            totalFrames = totals.chunks[i];
+            break;
+        }
+    }
+    keep(riff_.patchU32(avihOffset_ + kAvihFlags, hasIndex ? kHasIndex : 0));
+    keep(riff_.patchU32(avihOffset_ + kAvihTotalFrames, totalFrames));
+    keep(riff_.patchU32(avihOffset_ + kAvihSuggestedBufferSize, totals.largestChunk));
+    for (std::size_t i = 0; i < streams_.size(); ++i) {
+        // A stream of fixed-size samples counts samples, any other counts chunks.
+        std::uint32_t sampleSize = streams_[i].header.sampleSize;
+        auto length = sampleSize ? static_cast<std::uint32_t>(totals.bytes[i] / sampleSize)
+                                 : totals.chunks[i];
+        keep(riff_.patchU32(streams_[i].headerOffset + kStrhLength, length));
+    }
+    return firstError;
+}
+
+void AviWriter::dropIndexBeyond(std::uint64_t fileEnd) {
+    while (!index_.empty()) {
+        const std::byte* last = &index_[index_.size() - kIndexEntrySize];
+        std::uint64_t chunkEnd =
+            moviStart_ + 8 + readU32(last + 8) + riffChunkSpan(readU32(last + 12));
+        if (chunkEnd <= fileEnd) {
+            break;
+        }
+        index_.erase(index_.end() - kIndexEntrySize, index_.end());
+    }
+}
+
+}  // namespace kinorex

@@ -1,0 +1,131 @@
+#include "engine/avi/riff_writer.h"
+
+#include <array>
+#include <cstring>
+
+namespace kinorex {
+namespace {
+
+std::array<std::byte, 4> littleEndian(std::uint32_t value) {
+    return {std::byte(value), std::byte(value >> 8), std::byte(value >> 16),
+            std::byte(value >> 24)};
+}
+
+}  // namespace
+
+RiffWriter::RiffWriter(std::unique_ptr<FileSink> file) : file_(std::move(file)) {
+    buffer_.reserve(kBlockSize);
+}
+
+void RiffWriter::putU16(std::uint16_t value) {
+    buffer_.push_back(std::byte(value));
+    buffer_.push_back(std::byte(value >> 8));
+}
+
+void RiffWriter::putU32(std::uint32_t value) {
+    putBytes(littleEndian(value));
+}
+
+void RiffWriter::putBytes(std::span<const std::byte> bytes) {
+    buffer_.insert(buffer_.end(), bytes.begin(), bytes.end());
+}
+
+std::uint64_t RiffWriter::startTag(std::uint32_t id) {
+    std::uint64_t start = position();
+    putU32(id);
+    putU32(0);  // size, set by endTag
+    return start;
+}
+
+std::uint64_t RiffWriter::startList(std::uint32_t id, std::uint32_t listType) {
+    std::uint64_t start = startTag(id);
+    putU32(listType);
+    return start;
+}
+
+int RiffWriter::endTag(std::uint64_t tagStart) {
+    std::uint64_t size = position() - tagStart - 8;
+    if (size & 1) {
+        buffer_.push_back(std::byte{0});
+    }
+    return patchU32(tagStart + 4, static_cast<std::uint32_t>(size));
+}
+
+int RiffWriter::writeChunk(std::uint32_t id, std::span<const std::byte> payload) {
+    auto id4 = littleEndian(id);
+    auto size4 = littleEndian(static_cast<std::uint32_t>(payload.size()));
+    const std::byte header[8] = {id4[0],   id4[1],   id4[2],   id4[3],
+                                 size4[0], size4[1], size4[2], size4[3]};
+    const std::byte pad[1] = {};
+    std::span<const std::byte> padding(pad, payload.size() & 1);
+    std::uint64_t span = riffChunkSpan(payload.size());
+
+    if (buffer_.size() + span > kBlockSize) {
+        if (int error = flush()) {
+            return error;
+        }
+    }
+    if (span <= kBlockSize) {
+        putBytes(header);
+        putBytes(payload);
+        putBytes(padding);
+        return 0;
+    }
+    // Too big for a block: copying it would only cost time, so it goes straight out.
+    const std::span<const std::byte> pieces[] = {header, payload, padding};
+    if (int error = writeCommitted(pieces)) {
+        return error;
+    }
+    committed_ += span;
+    return 0;
+}
+
+int RiffWriter::patchU32(std::uint64_t offset, std::uint32_t value) {
+    auto bytes = littleEndian(value);
+    if (offset >= committed_) {
+        std::memcpy(buffer_.data() + (offset - committed_), bytes.data(), bytes.size());
+        return 0;
+    }
+    const std::span<const std::byte> pieces[] = {bytes};
+    return file_->writeAt(offset, pieces);
+}
+
+int RiffWriter::flush() {
+    if (buffer_.empty()) {
+        return 0;
+    }
+    const std::span<const std::byte> pieces[] = {buffer_};
+    if (int error = writeCommitted(pieces)) {
+        return error;
+    }
+    committed_ += buffer_.size();
+    buffer_.clear();
+    return 0;
+}
+
+int RiffWriter::close() {
+    int error = flush();
+    if (error) {
+        dropBuffer();
+    }
+    // After a failed write the file may hold a cut-off tail that truncating did not remove.
+    if (int cut = file_->truncate(committed_); !error) {
+        error = cut;
+    }
+    if (int closed = file_->close(); !error) {
+        error = closed;
+    }
+    return error;
+}
+
+int RiffWriter::writeCommitted(std::span<const std::span<const std::byte>> pieces) {
+    int error = file_->writeAt(committed_, pieces);
+    if (error) {
+        // Best effort: if this fails too, later writes still start at committed_ and
+        // close() cuts the file there.
+        file_->truncate(committed_);
+    }
+    return error;
+}
+
+}  // namespace kinorex

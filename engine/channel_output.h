@@ -1,0 +1,64 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+
+#include "engine/avi/avi_writer.h"
+#include "engine/avi/file_sink.h"
+
+namespace kinorex {
+
+// The output side of one channel: an AVI file with the channel's H.264 frames as stream 0
+// and, where the channel has audio, 16-bit mono PCM at 8000 Hz as stream 1.
+//
+// Results: 0 on success; -1 for a refusal (unknown codec code, no file or stream, the
+// payload limit); otherwise the errno value of the failed system call.
+class ChannelOutput {
+public:
+    // Payload bytes per file, 20 MiB below 2 GiB, leaving room for headers and index.
+    static constexpr std::int64_t kFileSizeLimit = 0x7EC00000;
+
+    // Opens the file for Create; tests put sinks here that fail or discard.
+    using FileOpener = std::function<int(const char* path, std::unique_ptr<FileSink>& sink)>;
+
+    ChannelOutput();
+    explicit ChannelOutput(FileOpener opener);
+    virtual ~ChannelOutput();
+
+    ChannelOutput(const ChannelOutput&) = delete;
+    ChannelOutput& operator=(const ChannelOutput&) = delete;
+
+    // Replaces any file of that name by a new AVI file and starts the counts from 0.
+    bool Create(const char* fileName);
+    // frameRate in frames per second; codec 0 or 10 "XVID", 2 "H263", 3 "H264".
+    int CreateVideoStream(std::int32_t frameRate, std::int32_t width, std::int32_t height,
+                          std::int32_t codec);
+    // codec 0 PCM, 1 or 2 MPEG layer 3, 20, 21, 22 or 28 format tag 0xA280.
+    int CreateAudioStream(std::int32_t codec);
+    int WriteVideo(const void* frame, std::int32_t size, bool keyFrame);
+    // Without an audio stream the block is dropped and the result is 0.
+    int WriteAudio(const void* pcm, std::int32_t size);
+    // Completes the file on disk and closes it.
+    void Release();
+
+    std::int32_t videoSampleCount() const { return videoSampleCounter_; }
+    std::int32_t audioChunkCount() const { return audioChunkCounter_; }
+    std::int64_t byteTotal() const { return byteTotal_; }
+
+private:
+    static constexpr int kNoStream = -1;
+
+    bool wouldPassLimit(std::int32_t size) const;
+    int write(int stream, const void* data, std::int32_t size, bool keyFrame);
+
+    FileOpener opener_;
+    std::unique_ptr<AviWriter> file_;
+    int videoStream_ = kNoStream;
+    int audioStream_ = kNoStream;
+    std::int32_t videoSampleCounter_ = 0;
+    std::int32_t audioChunkCounter_ = 0;
+    std::int64_t byteTotal_ = 0;
+};
+
+}  // namespace kinorex

@@ -1,0 +1,69 @@
+#include "index_chain.h"
+
+#include <array>
+#include <cstring>
+
+#include "little_endian.h"
+#include "recording_layout.h"
+
+namespace kinorex {
+
+namespace {
+
+constexpr std::size_t kBlockHeaderSize = 24;
+constexpr std::size_t kBlockTrailerSize = 76;
+constexpr std::uint8_t kHeaderMagic[4] = {'I', 'U', 'R', 0};
+constexpr std::uint8_t kTrailerMagic[4] = {'N', 'U', 'X', 0};
+
+template <std::size_t N>
+bool readExactly(platform::File& file, std::uint64_t offset, std::array<std::uint8_t, N>& out) {
+    if (!file.seek(offset)) {
+        return false;
+    }
+    const auto got = file.read(out.data(), out.size());
+    return got && *got == out.size();
+}
+
+}  // namespace
+
+void loadIndexChain(platform::File& file, std::uint64_t endOffset, IndexEntries& entries) {
+    std::uint32_t remaining = entries.count();
+    std::uint64_t end = endOffset;
+    while (end > kFileHeaderSize) {
+        std::array<std::uint8_t, kBlockTrailerSize> trailer{};
+        if (end < trailer.size() || !readExactly(file, end - trailer.size(), trailer) ||
+            std::memcmp(trailer.data() + 72, kTrailerMagic, 4) != 0) {
+            return;
+        }
+        const std::uint32_t entryCount = loadLe32(trailer.data() + 64);
+        const std::uint32_t distance = loadLe32(trailer.data() + 68);
+
+        const std::uint64_t blockSize = std::uint64_t{entryCount} * IndexEntries::kEntrySize +
+                                        kBlockHeaderSize + kBlockTrailerSize;
+        std::array<std::uint8_t, kBlockHeaderSize> header{};
+        if (blockSize > end || !readExactly(file, end - blockSize, header) ||
+            std::memcmp(header.data(), kHeaderMagic, 4) != 0) {
+            return;
+        }
+
+        // The last block holds the last entries.
+        if (entryCount > remaining || remaining - entryCount < entries.firstStored()) {
+            return;
+        }
+        remaining -= entryCount;
+        const auto target = entries.bytes(remaining, entryCount);
+        const auto got = file.read(target.data(), target.size());
+        if (!got || *got != target.size()) {
+            return;
+        }
+
+        // A distance shorter than the block would revisit it or a block overlapping it (0
+        // loops for ever); one longer than the offset itself would wrap around.
+        if (distance < blockSize || distance > end) {
+            return;
+        }
+        end -= distance;
+    }
+}
+
+}  // namespace kinorex

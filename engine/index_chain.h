@@ -1,0 +1,17 @@
+#pragma once
+
+#include <cstdint>
+
+#include "index_entries.h"
+#include "platform/file.h"
+
+namespace kinorex {
+
+// Loads the index chain that ends at `endOffset` into `entries`, walking it backwards from
+// the last block. The chain is advisory, so loading simply stops at the first block that is
+// missing, damaged or inconsistent; the entries not reached stay zero. Every step moves to a
+// block lying wholly before the current one, so even a hostile chain costs at most one pass
+// over the file.
+void loadIndexChain(platform::File& file, std::uint64_t endOffset, IndexEntries& entries);
+
+}  // namespace kinorex

@@ -1,0 +1,97 @@
+#include "platform/file.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <cerrno>
+#include <limits>
+
+namespace kinorex::platform {
+
+namespace {
+
+int descriptor(std::intptr_t handle) {
+    return static_cast<int>(handle);
+}
+
+}  // namespace
+
+File::~File() {
+    close();
+}
+
+bool File::openForSharedRead(const char* path) {
+    close();
+    // Non-blocking so that a FIFO given as a recording cannot hang the open; only regular
+    // files are accepted, where the flag has no effect on reads.
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        return false;
+    }
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
+    handle_ = fd;
+    return true;
+}
+
+void File::close() {
+    if (isOpen()) {
+        ::close(descriptor(handle_));
+        handle_ = kInvalidHandle;
+    }
+}
+
+std::optional<std::size_t> File::read(void* buffer, std::size_t count) {
+    if (!isOpen()) {
+        return std::nullopt;
+    }
+    auto* out = static_cast<unsigned char*>(buffer);
+    std::size_t delivered = 0;
+    // A read may stop short of the request without being at the end of the file.
+    while (delivered < count) {
+        const ssize_t got = ::read(descriptor(handle_), out + delivered, count - delivered);
+        if (got < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return std::nullopt;
+        }
+        if (got == 0) {
+            break;
+        }
+        delivered += static_cast<std::size_t>(got);
+    }
+    return delivered;
+}
+
+bool File::seek(std::uint64_t offset) {
+    if (!isOpen() || offset > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max())) {
+        return false;
+    }
+    return ::lseek(descriptor(handle_), static_cast<off_t>(offset), SEEK_SET) >= 0;
+}
+
+std::optional<std::uint64_t> File::tell() const {
+    if (!isOpen()) {
+        return std::nullopt;
+    }
+    const off_t position = ::lseek(descriptor(handle_), 0, SEEK_CUR);
+    if (position < 0) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint64_t>(position);
+}
+
+std::optional<std::uint64_t> File::size() const {
+    struct stat status {};
+    if (!isOpen() || ::fstat(descriptor(handle_), &status) != 0) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint64_t>(status.st_size);
+}
+
+}  // namespace kinorex::platform

@@ -1,0 +1,175 @@
+#include "recording_reader.h"
+
+#include <algorithm>
+
+#include "index_chain.h"
+#include "little_endian.h"
+
+namespace kinorex {
+
+namespace {
+
+constexpr std::size_t kFrameHeaderSize = 24;
+constexpr std::size_t kPayloadLengthOffset = 20;
+
+constexpr std::size_t kVideoStandardOffset = 13;
+constexpr std::size_t kResolutionCodeOffset = 359;  // + channel number
+constexpr std::size_t kFrameRateCodeOffset = 391;   // + channel number
+constexpr std::size_t kIndexEntryCountOffset = 1416;
+constexpr std::size_t kIndexEndOffset = 1420;
+
+constexpr std::uint8_t kChannelCount = 16;
+
+struct PictureSize {
+    std::int32_t width;
+    std::int32_t height;
+};
+
+// By resolution code; the first table serves video standard byte 1, the second any other.
+constexpr PictureSize kPictureSizes[2][3] = {
+    {{704, 576}, {352, 288}, {704, 288}},
+    {{640, 480}, {320, 240}, {640, 240}},
+};
+
+// By frame-rate code; codes past the table mean 25 under either standard.
+constexpr std::uint8_t kFrameRates[2][6] = {
+    {0, 1, 2, 6, 12, 25},
+    {0, 1, 2, 6, 15, 30},
+};
+constexpr std::uint8_t kFallbackFrameRate = 25;
+
+bool isChannelNumber(std::uint8_t channelNumber) {
+    return channelNumber >= 1 && channelNumber <= kChannelCount;
+}
+
+}  // namespace
+
+RecordingReader::~RecordingReader() {
+    Close();
+}
+
+bool RecordingReader::Open(const char* path, std::uint8_t* header) {
+    std::lock_guard guard(lock_);
+    Close();
+    if (!file_.openForSharedRead(path)) {
+        return false;
+    }
+    // Whatever goes wrong from here on, no half-checked file stays open for ReadFrame.
+    const bool opened = [&] {
+        const auto size = file_.size();
+        if (!size) {
+            return false;
+        }
+        fileSize_ = *size;
+        // A file shorter than the header is not caught here: the caller's zeros fill the
+        // rest, and a zero entry count or end offset rejects it below.
+        if (!file_.read(header, kFileHeaderSize)) {
+            return false;
+        }
+        const std::uint32_t entryCount = loadLe32(header + kIndexEntryCountOffset);
+        if (entryCount == 0) {
+            return false;
+        }
+        std::copy_n(header, kFileHeaderSize, header_.begin());
+        if (!entries_.reset(entryCount, fileSize_)) {
+            return false;
+        }
+        const std::uint64_t indexEnd = loadLe64(header + kIndexEndOffset);
+        if (indexEnd <= kFileHeaderSize) {
+            return false;
+        }
+        loadIndexChain(file_, indexEnd, entries_);
+        Rewind();
+        return true;
+    }();
+    if (!opened) {
+        Close();
+    }
+    return opened;
+}
+
+void RecordingReader::GetResolution(std::uint8_t channelNumber, std::int32_t& width,
+                                    std::int32_t& height) const {
+    std::lock_guard guard(lock_);
+    width = 0;
+    height = 0;
+    if (!isChannelNumber(channelNumber)) {
+        return;
+    }
+    const std::uint8_t code = header_[kResolutionCodeOffset + channelNumber];
+    if (code < std::size(kPictureSizes[0])) {
+        const PictureSize& size = kPictureSizes[header_[kVideoStandardOffset] == 1 ? 0 : 1][code];
+        width = size.width;
+        height = size.height;
+    }
+}
+
+std::uint8_t RecordingReader::GetFrameRate(std::uint8_t channelNumber) const {
+    std::lock_guard guard(lock_);
+    if (!isChannelNumber(channelNumber)) {
+        return 0;
+    }
+    const std::uint8_t code = header_[kFrameRateCodeOffset + channelNumber];
+    if (code >= std::size(kFrameRates[0])) {
+        return kFallbackFrameRate;
+    }
+    return kFrameRates[header_[kVideoStandardOffset] == 1 ? 0 : 1][code];
+}
+
+bool RecordingReader::ReadFrame(std::uint8_t* buffer, std::uint32_t& size) {
+    std::lock_guard guard(lock_);
+    if (!file_.isOpen() || size <= kFrameHeaderSize) {
+        return false;
+    }
+    const std::uint64_t recordStart = readAhead_.position();
+    std::array<std::uint8_t, kFrameHeaderSize> frameHeader;
+    const auto headerRead = readAhead_.read(frameHeader.data(), frameHeader.size());
+    if (!headerRead || *headerRead != frameHeader.size()) {
+        return false;
+    }
+    const std::uint32_t payloadLength = loadLe32(frameHeader.data() + kPayloadLengthOffset);
+    if (payloadLength > size - kFrameHeaderSize) {
+        // Never write past the caller's buffer. Staying at the record lets a caller with a
+        // larger buffer read it.
+        readAhead_.seek(recordStart);
+        return false;
+    }
+    std::copy(frameHeader.begin(), frameHeader.end(), buffer);
+    const auto payloadRead = readAhead_.read(buffer + kFrameHeaderSize, payloadLength);
+    if (!payloadRead || *payloadRead != payloadLength) {
+        return false;
+    }
+    size = static_cast<std::uint32_t>(kFrameHeaderSize + payloadLength);
+    return true;
+}
+
+void RecordingReader::Rewind() {
+    std::lock_guard guard(lock_);
+    if (file_.isOpen()) {
+        readAhead_.seek(kFileHeaderSize);
+    }
+}
+
+std::int32_t RecordingReader::GetPositionPercent() const {
+    std::lock_guard guard(lock_);
+    if (!file_.isOpen() || fileSize_ == 0) {
+        return 0;
+    }
+    const auto position = static_cast<std::int64_t>(readAhead_.position());
+    return static_cast<std::int32_t>(position * 100 / static_cast<std::int64_t>(fileSize_));
+}
+
+void RecordingReader::Close() {
+    std::lock_guard guard(lock_);
+    file_.close();
+    readAhead_.reset();
+    entries_.clear();
+    fileSize_ = 0;
+}
+
+IndexEntries::Entry RecordingReader::GetIndexEntry(std::uint32_t index) const {
+    std::lock_guard guard(lock_);
+    return entries_.entry(index);
+}
+
+}  // namespace kinorex

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <mutex>
+
+#include "index_entries.h"
+#include "platform/file.h"
+#include "read_ahead.h"
+#include "recording_layout.h"
+
+namespace kinorex {
+
+// Read access to one recording: its file header, its index chain and, in file order, its
+// frame records. A conversion walks the records on a worker thread while the user interface
+// polls the percentage, so every operation runs under one re-entrant lock and a percentage
+// is always taken between two records.
+class RecordingReader {
+public:
+    RecordingReader() = default;
+    virtual ~RecordingReader();
+    RecordingReader(const RecordingReader&) = delete;
+    RecordingReader& operator=(const RecordingReader&) = delete;
+
+    // Opens the recording at `path`, closing whatever was open. `header` receives the
+    // kFileHeaderSize bytes of the file header; the caller zeroes it first, so that a file
+    // shorter than the header leaves zeros in the missing tail. On success the reader stands
+    // at the first frame record. A failed open leaves no file open.
+    bool Open(const char* path, std::uint8_t* header);
+
+    // Picture size of channel number 1..16 from the file header; 0 x 0 for other numbers
+    // and unknown resolution codes.
+    void GetResolution(std::uint8_t channelNumber, std::int32_t& width, std::int32_t& height) const;
+    // Frames per second of channel number 1..16 from the file header; 0 for other numbers.
+    std::uint8_t GetFrameRate(std::uint8_t channelNumber) const;
+
+    // Reads the next frame record (24-byte frame header, then the payload) into `buffer`.
+    // On entry `size` is the buffer's capacity, on success the record's size. Fails at the
+    // end of the file, on a read error, on a record cut short, and, reading nothing and
+    // staying at the record, when the capacity is 24 or less or the payload would not fit.
+    bool ReadFrame(std::uint8_t* buffer, std::uint32_t& size);
+
+    // Moves back to the first frame record.
+    void Rewind();
+
+    // Bytes of the file consumed by ReadFrame as a percentage of the size the file had when
+    // opened, so a growing file can give more than 100. 0 while no file is open.
+    std::int32_t GetPositionPercent() const;
+
+    void Close();
+
+    // Entry `index` of the index chain as loaded by Open; zero for entries the chain did
+    // not reach.
+    IndexEntries::Entry GetIndexEntry(std::uint32_t index) const;
+
+private:
+    mutable std::recursive_mutex lock_;
+    platform::File file_;
+    ReadAhead readAhead_{file_};
+    IndexEntries entries_;
+    std::array<std::uint8_t, kFileHeaderSize> header_{};
+    std::uint64_t fileSize_ = 0;
+};
+
+}  // namespace kinorex

@@ -1,0 +1,57 @@
+#include "platform/file.h"
+
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <fstream>
+
+#include "temp_path.h"
+
+namespace kinorex::test {
+namespace {
+
+TEST(PlatformFile, OpensOnlyExistingRegularFiles) {
+    platform::File file;
+    EXPECT_FALSE(file.openForSharedRead("/nonexistent/file"));
+    EXPECT_FALSE(file.openForSharedRead("/"));
+
+    // A FIFO would block the open until a writer appears.
+    TempPath fifo("fifo");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_FALSE(file.openForSharedRead(fifo.c_str()));
+    EXPECT_FALSE(file.isOpen());
+    EXPECT_FALSE(file.read(nullptr, 0));
+}
+
+TEST(PlatformFile, ReadsSeeksAndTellsPastFourGigabytes) {
+    // A sparse file costs no disk space for its hole.
+    TempPath path("large");
+    const std::uint64_t marker = 0x1'2345'6789ull;
+    {
+        std::ofstream out(path.path(), std::ios::binary);
+        out << "head";
+        out.seekp(static_cast<std::streamoff>(marker));
+        out << "mark";
+    }
+    platform::File file;
+    ASSERT_TRUE(file.openForSharedRead(path.c_str()));
+    EXPECT_EQ(file.size(), marker + 4);
+
+    char bytes[8] = {};
+    EXPECT_EQ(file.read(bytes, 4), 4u);
+    EXPECT_EQ(std::string(bytes, 4), "head");
+    EXPECT_EQ(file.tell(), 4u);
+
+    ASSERT_TRUE(file.seek(marker));
+    EXPECT_EQ(file.tell(), marker);
+    EXPECT_EQ(file.read(bytes, 8), 4u);  // short only at the end of the file
+    EXPECT_EQ(std::string(bytes, 4), "mark");
+    EXPECT_EQ(file.read(bytes, 8), 0u);
+
+    file.close();
+    EXPECT_FALSE(file.isOpen());
+    EXPECT_FALSE(file.size());
+}
+
+}  // namespace
+}  // namespace kinorex::test

@@ -1,0 +1,271 @@
+#include "recording_reader.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "reader_test_support.h"
+
+namespace kinorex::test {
+namespace {
+
+TEST(RecordingReaderOpen, RefusesWhatIsNotARecording) {
+    RecordingReader reader;
+    std::array<std::uint8_t, kFileHeaderSize> header{};
+    EXPECT_FALSE(reader.Open("/nonexistent/recording.h264", header.data()));
+
+    TempPath directory("directory");
+    std::filesystem::create_directory(directory.path());
+    EXPECT_FALSE(reader.Open(directory.c_str(), header.data()));
+
+    TempPath shortFile("short.h264");
+    RecordingBuilder().write(shortFile.path());
+    std::filesystem::resize_file(shortFile.path(), 1000);
+    EXPECT_FALSE(reader.Open(shortFile.c_str(), header.data()));
+}
+
+TEST(RecordingReaderOpen, ChecksEntryCountAndEndOffset) {
+    EXPECT_FALSE(OpenedRecording(RecordingBuilder().indexEntryCount(0)).opened());
+    EXPECT_FALSE(OpenedRecording(RecordingBuilder().indexEndOffset(1428)).opened());
+    EXPECT_FALSE(OpenedRecording(RecordingBuilder().indexEndOffset(0)).opened());
+    EXPECT_TRUE(OpenedRecording(RecordingBuilder().indexEndOffset(1429)).opened());
+    // Far beyond the file, or beyond 4 GB: the chain is not found, the file still opens.
+    EXPECT_TRUE(OpenedRecording(RecordingBuilder().indexEndOffset(0x1'0000'0000ull)).opened());
+    // N entries of 10 bytes must fit in 32 bits.
+    EXPECT_TRUE(OpenedRecording(RecordingBuilder().indexEntryCount(429496729)).opened());
+    EXPECT_FALSE(OpenedRecording(RecordingBuilder().indexEntryCount(429496730)).opened());
+}
+
+TEST(RecordingReaderOpen, HandsOverTheFileHeader) {
+    OpenedRecording recording(
+        RecordingBuilder().videoStandard(1).channel(3, 2, 4).headerByte(700, 0xAB).video(0, {1}));
+    ASSERT_TRUE(recording.opened());
+    EXPECT_EQ(recording.header()[13], 1);
+    EXPECT_EQ(recording.header()[362], 2);
+    EXPECT_EQ(recording.header()[394], 4);
+    EXPECT_EQ(recording.header()[700], 0xAB);
+    EXPECT_EQ(recording.header()[1416], 1);  // the builder's default entry count
+}
+
+TEST(RecordingReaderOpen, FailedOpenLeavesNothingToRead) {
+    OpenedRecording good(RecordingBuilder().video(0, testPayload(100)));
+    ASSERT_TRUE(good.opened());
+    TempPath bad("bad.h264");
+    RecordingBuilder().indexEntryCount(0).video(0, testPayload(100)).write(bad.path());
+
+    std::array<std::uint8_t, kFileHeaderSize> header{};
+    EXPECT_FALSE(good.reader().Open(bad.c_str(), header.data()));
+    EXPECT_TRUE(good.next().empty());
+    EXPECT_EQ(good.reader().GetPositionPercent(), 0);
+}
+
+TEST(RecordingReaderHeader, PictureSizeByCodeAndVideoStandard) {
+    struct Case {
+        std::uint8_t standard, code;
+        std::int32_t width, height;
+    };
+    for (const Case c :
+         {Case{1, 0, 704, 576}, Case{1, 1, 352, 288}, Case{1, 2, 704, 288}, Case{1, 3, 0, 0},
+          Case{0, 0, 640, 480}, Case{2, 1, 320, 240}, Case{255, 2, 640, 240}, Case{0, 200, 0, 0}}) {
+        OpenedRecording recording(
+            RecordingBuilder().videoStandard(c.standard).channel(16, c.code, 0));
+        ASSERT_TRUE(recording.opened());
+        std::int32_t width = -1, height = -1;
+        recording.reader().GetResolution(16, width, height);
+        EXPECT_EQ(width, c.width) << int{c.standard} << "/" << int{c.code};
+        EXPECT_EQ(height, c.height) << int{c.standard} << "/" << int{c.code};
+    }
+}
+
+TEST(RecordingReaderHeader, FrameRateByCodeAndVideoStandard) {
+    const std::uint8_t pal[] = {0, 1, 2, 6, 12, 25, 25, 25};
+    const std::uint8_t ntsc[] = {0, 1, 2, 6, 15, 30, 25, 25};
+    const std::uint8_t codes[] = {0, 1, 2, 3, 4, 5, 6, 9};
+    for (std::size_t i = 0; i < std::size(codes); ++i) {
+        OpenedRecording palFile(RecordingBuilder().videoStandard(1).channel(1, 0, codes[i]));
+        OpenedRecording ntscFile(RecordingBuilder().videoStandard(0).channel(1, 0, codes[i]));
+        EXPECT_EQ(palFile.reader().GetFrameRate(1), pal[i]) << int{codes[i]};
+        EXPECT_EQ(ntscFile.reader().GetFrameRate(1), ntsc[i]) << int{codes[i]};
+    }
+}
+
+TEST(RecordingReaderHeader, ChannelNumbersOutsideOneToSixteenGiveNothing) {
+    OpenedRecording recording(RecordingBuilder().channel(1, 0, 5).channel(16, 0, 5));
+    ASSERT_TRUE(recording.opened());
+    for (const std::uint8_t channel : {0, 17, 255}) {
+        std::int32_t width = -1, height = -1;
+        recording.reader().GetResolution(channel, width, height);
+        EXPECT_EQ(width, 0);
+        EXPECT_EQ(height, 0);
+        EXPECT_EQ(recording.reader().GetFrameRate(channel), 0);
+    }
+}
+
+TEST(RecordingReaderWalk, ReadsEveryRecordInFileOrder) {
+    const FrameRecord frames[] = {
+        {.channelIndex = 0,
+         .type = kVideoFrame,
+         .audioChannel = 1,
+         .payload = testPayload(5000, 1)},
+        {.channelIndex = 0, .type = kAudioFrame, .payload = testPayload(168, 2)},
+        {.channelIndex = 15, .type = kVideoFrame, .keyMarker = 1, .payload = {}},
+        {.channelIndex = 0x00525549, .type = 9, .payload = testPayload(30, 3)},
+    };
+    RecordingBuilder builder;
+    for (const FrameRecord& frame : frames) {
+        builder.record(frame);
+    }
+    OpenedRecording recording(builder);
+    ASSERT_TRUE(recording.opened());
+    for (const FrameRecord& frame : frames) {
+        EXPECT_EQ(recording.next(), recordBytes(frame));
+    }
+    EXPECT_TRUE(recording.next().empty());
+}
+
+TEST(RecordingReaderWalk, StepsOverIndexBlocksAsRecords) {
+    OpenedRecording recording(RecordingBuilder()
+                                  .video(1, testPayload(10))
+                                  .indexBlock({.entries = {IndexEntry{1}, IndexEntry{2}}})
+                                  .video(2, testPayload(20)));
+    ASSERT_TRUE(recording.opened());
+    EXPECT_EQ(recording.next().size(), 34u);
+    EXPECT_EQ(recording.next().size(), 24u + 20 + 76);  // the block, its header as the frame header
+    EXPECT_EQ(recording.next(), recordBytes({.channelIndex = 2, .payload = testPayload(20)}));
+}
+
+TEST(RecordingReaderWalk, RecordsAcrossAndBeyondTheReadAheadBlock) {
+    // Payloads chosen so that records straddle 1 MiB boundaries, and one is larger than a
+    // whole read-ahead block.
+    RecordingBuilder builder;
+    std::vector<Bytes> payloads;
+    for (std::size_t size : {700'000u, 400'000u, 2'500'000u, 3u, 1'048'576u, 90'000u}) {
+        payloads.push_back(testPayload(size, static_cast<std::uint8_t>(payloads.size())));
+        builder.video(3, payloads.back());
+    }
+    OpenedRecording recording(builder);
+    ASSERT_TRUE(recording.opened());
+    for (int pass = 0; pass < 2; ++pass) {
+        for (const Bytes& payload : payloads) {
+            EXPECT_EQ(recording.next(4'000'000),
+                      recordBytes({.channelIndex = 3, .payload = payload}));
+        }
+        EXPECT_TRUE(recording.next(4'000'000).empty());
+        recording.reader().Rewind();
+    }
+}
+
+TEST(RecordingReaderWalk, RewindReturnsToTheFirstRecord) {
+    OpenedRecording recording(
+        RecordingBuilder().video(0, testPayload(10, 1)).video(1, testPayload(10, 2)));
+    ASSERT_TRUE(recording.opened());
+    const Bytes first = recording.next();
+    recording.next();
+    recording.reader().Rewind();
+    EXPECT_EQ(recording.next(), first);
+}
+
+TEST(RecordingReaderWalk, PayloadLargerThanTheBufferReadsNothing) {
+    OpenedRecording recording(RecordingBuilder().video(0, testPayload(1000, 7)).video(0, {}));
+    ASSERT_TRUE(recording.opened());
+    const std::int32_t percentBefore = recording.reader().GetPositionPercent();
+
+    Bytes buffer(1023, 0xEE);
+    std::uint32_t size = 1023;
+    EXPECT_FALSE(recording.reader().ReadFrame(buffer.data(), size));
+    EXPECT_EQ(buffer, Bytes(1023, 0xEE));
+    EXPECT_EQ(recording.reader().GetPositionPercent(), percentBefore);
+
+    // Still at the record: exactly enough room reads it.
+    EXPECT_EQ(recording.next(1024), recordBytes({.payload = testPayload(1000, 7)}));
+}
+
+TEST(RecordingReaderWalk, CapacityOfTwentyFourOrLessReadsNothing) {
+    OpenedRecording recording(RecordingBuilder().video(0, {}).video(1, {}));
+    ASSERT_TRUE(recording.opened());
+    Bytes buffer(24, 0xEE);
+    for (std::uint32_t capacity : {0u, 1u, 24u}) {
+        std::uint32_t size = capacity;
+        EXPECT_FALSE(recording.reader().ReadFrame(buffer.data(), size));
+    }
+    EXPECT_EQ(buffer, Bytes(24, 0xEE));
+    EXPECT_EQ(recording.next(25), recordBytes({.channelIndex = 0}));
+}
+
+TEST(RecordingReaderWalk, RecordCutShortFails) {
+    OpenedRecording cutPayload(RecordingBuilder().video(0, {1}).record(
+        {.payload = testPayload(50), .declaredLength = 51}));
+    ASSERT_TRUE(cutPayload.opened());
+    EXPECT_EQ(cutPayload.next().size(), 25u);
+    EXPECT_TRUE(cutPayload.next().empty());
+    EXPECT_EQ(cutPayload.reader().GetPositionPercent(), 100);
+
+    OpenedRecording cutHeader(RecordingBuilder().video(0, {1}).raw(testPayload(23)));
+    ASSERT_TRUE(cutHeader.opened());
+    EXPECT_EQ(cutHeader.next().size(), 25u);
+    EXPECT_TRUE(cutHeader.next().empty());
+}
+
+TEST(RecordingReaderWalk, NothingToReadWithoutAnOpenFile) {
+    RecordingReader reader;
+    std::uint8_t buffer[64];
+    std::uint32_t size = sizeof buffer;
+    EXPECT_FALSE(reader.ReadFrame(buffer, size));
+    reader.Rewind();
+    EXPECT_EQ(reader.GetPositionPercent(), 0);
+
+    OpenedRecording recording(RecordingBuilder().video(0, testPayload(10)));
+    recording.reader().Close();
+    EXPECT_TRUE(recording.next().empty());
+    EXPECT_EQ(recording.reader().GetPositionPercent(), 0);
+}
+
+TEST(RecordingReaderWalk, OpeningAnotherFileForgetsTheFirst) {
+    OpenedRecording first(
+        RecordingBuilder().video(0, testPayload(100, 1)).video(0, testPayload(100, 2)));
+    ASSERT_TRUE(first.opened());
+    first.next();
+
+    TempPath second("second.h264");
+    RecordingBuilder().video(5, testPayload(100, 9)).write(second.path());
+    std::array<std::uint8_t, kFileHeaderSize> header{};
+    ASSERT_TRUE(first.reader().Open(second.c_str(), header.data()));
+    EXPECT_EQ(first.next(), recordBytes({.channelIndex = 5, .payload = testPayload(100, 9)}));
+}
+
+TEST(RecordingReaderProgress, CountsBytesConsumedByTheWalk) {
+    // Two records of 1 MiB each: read-ahead runs a block ahead, the percentage must not.
+    const std::size_t payload = (1 << 20) - 24;
+    RecordingBuilder builder;
+    builder.video(0, testPayload(payload)).video(0, testPayload(payload));
+    const std::uint64_t fileSize = builder.size();
+    OpenedRecording recording(builder);
+    ASSERT_TRUE(recording.opened());
+
+    EXPECT_EQ(recording.reader().GetPositionPercent(), 1428 * 100 / fileSize);
+    recording.next(1 << 21);
+    EXPECT_EQ(recording.reader().GetPositionPercent(), (1428 + (1 << 20)) * 100 / fileSize);
+    recording.next(1 << 21);
+    EXPECT_EQ(recording.reader().GetPositionPercent(), 100);
+    EXPECT_TRUE(recording.next(1 << 21).empty());
+    EXPECT_EQ(recording.reader().GetPositionPercent(), 100);
+    recording.reader().Rewind();
+    EXPECT_EQ(recording.reader().GetPositionPercent(), 1428 * 100 / fileSize);
+}
+
+TEST(RecordingReaderProgress, FileGrowingDuringTheWalkCanPassOneHundred) {
+    RecordingBuilder builder;
+    builder.video(0, testPayload(1000));
+    OpenedRecording recording(builder);
+    ASSERT_TRUE(recording.opened());
+
+    EXPECT_EQ(recording.next().size(), 1024u);
+    RecordingBuilder grown = builder;
+    grown.video(0, testPayload(1000));
+    grown.write(recording.path().path());
+    EXPECT_EQ(recording.next().size(), 1024u);
+    EXPECT_GT(recording.reader().GetPositionPercent(), 100);
+}
+
+}  // namespace
+}  // namespace kinorex::test

@@ -1,0 +1,141 @@
+#include "recording_builder.h"
+
+#include <algorithm>
+#include <fstream>
+#include <stdexcept>
+
+namespace kinorex::test {
+
+namespace {
+
+void put32(std::uint8_t* at, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i) {
+        at[i] = static_cast<std::uint8_t>(value >> (8 * i));
+    }
+}
+
+void append32(Bytes& out, std::uint32_t value) {
+    out.resize(out.size() + 4);
+    put32(out.data() + out.size() - 4, value);
+}
+
+}  // namespace
+
+RecordingBuilder::RecordingBuilder() : header_(kHeaderBytes, 0) {}
+
+RecordingBuilder& RecordingBuilder::videoStandard(std::uint8_t value) {
+    return headerByte(13, value);
+}
+
+RecordingBuilder& RecordingBuilder::channel(int channelNumber, std::uint8_t resolutionCode,
+                                            std::uint8_t frameRateCode) {
+    if (channelNumber < 1 || channelNumber > 16) {
+        throw std::invalid_argument("channel number outside 1..16");
+    }
+    headerByte(359 + channelNumber, resolutionCode);
+    return headerByte(391 + channelNumber, frameRateCode);
+}
+
+RecordingBuilder& RecordingBuilder::indexEntryCount(std::uint32_t count) {
+    entryCount_ = count;
+    return *this;
+}
+
+RecordingBuilder& RecordingBuilder::indexEndOffset(std::uint64_t offset) {
+    endOffset_ = offset;
+    return *this;
+}
+
+RecordingBuilder& RecordingBuilder::headerByte(std::size_t offset, std::uint8_t value) {
+    header_.at(offset) = value;
+    return *this;
+}
+
+RecordingBuilder& RecordingBuilder::video(std::uint32_t channelIndex, Bytes payload, bool keyFrame,
+                                          std::uint8_t audioChannel) {
+    return record({.channelIndex = channelIndex,
+                   .type = kVideoFrame,
+                   .audioChannel = audioChannel,
+                   .keyMarker = static_cast<std::uint8_t>(keyFrame ? 0 : 1),
+                   .payload = std::move(payload)});
+}
+
+RecordingBuilder& RecordingBuilder::audio(std::uint32_t channelIndex, Bytes voiceFrame) {
+    return record(
+        {.channelIndex = channelIndex, .type = kAudioFrame, .payload = std::move(voiceFrame)});
+}
+
+RecordingBuilder& RecordingBuilder::record(const FrameRecord& frame) {
+    std::uint8_t header[24] = {};
+    put32(header, frame.channelIndex);
+    header[7] = frame.type;
+    header[8] = frame.audioChannel;
+    header[11] = frame.keyMarker;
+    put32(header + 20,
+          frame.declaredLength.value_or(static_cast<std::uint32_t>(frame.payload.size())));
+    body_.insert(body_.end(), header, header + sizeof header);
+    body_.insert(body_.end(), frame.payload.begin(), frame.payload.end());
+    return *this;
+}
+
+RecordingBuilder& RecordingBuilder::indexBlock(const IndexBlock& block) {
+    const Bytes headerMagic = {'I', 'U', static_cast<std::uint8_t>(block.headerMagic ? 'R' : 'X'),
+                               0};
+    body_.insert(body_.end(), headerMagic.begin(), headerMagic.end());
+    body_.resize(body_.size() + 16, 0);
+    // Read as a frame header, the block header's bytes 20..23 carry the rest of the block as
+    // its payload length, so a frame walk steps over the block.
+    const auto count = static_cast<std::uint32_t>(block.entries.size());
+    append32(body_, count * 10 + 76);
+    for (const IndexEntry& entry : block.entries) {
+        body_.insert(body_.end(), entry.begin(), entry.end());
+    }
+    body_.resize(body_.size() + 64, 0);
+    append32(body_, block.declaredCount.value_or(count));
+    const std::uint64_t end = size() + 8;
+    const std::uint64_t previousEnd = lastBlockEnd_ != 0 ? lastBlockEnd_ : kHeaderBytes;
+    append32(body_, block.distance.value_or(static_cast<std::uint32_t>(end - previousEnd)));
+    const Bytes trailerMagic = {'N', 'U', static_cast<std::uint8_t>(block.trailerMagic ? 'X' : 'R'),
+                                0};
+    body_.insert(body_.end(), trailerMagic.begin(), trailerMagic.end());
+    entriesWritten_ += count;
+    lastBlockEnd_ = end;
+    return *this;
+}
+
+RecordingBuilder& RecordingBuilder::raw(const Bytes& bytes) {
+    body_.insert(body_.end(), bytes.begin(), bytes.end());
+    return *this;
+}
+
+Bytes RecordingBuilder::bytes() const {
+    Bytes file = header_;
+    put32(file.data() + 1416, entryCount_.value_or(entriesWritten_ != 0 ? entriesWritten_ : 1));
+    const std::uint64_t end = endOffset_.value_or(
+        lastBlockEnd_ != 0 ? lastBlockEnd_ : std::max<std::uint64_t>(size(), kHeaderBytes + 1));
+    put32(file.data() + 1420, static_cast<std::uint32_t>(end));
+    put32(file.data() + 1424, static_cast<std::uint32_t>(end >> 32));
+    file.insert(file.end(), body_.begin(), body_.end());
+    return file;
+}
+
+const RecordingBuilder& RecordingBuilder::write(const std::filesystem::path& path) const {
+    const Bytes file = bytes();
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(file.data()),
+              static_cast<std::streamsize>(file.size()));
+    if (!out.flush()) {
+        throw std::runtime_error("cannot write " + path.string());
+    }
+    return *this;
+}
+
+Bytes testPayload(std::size_t size, std::uint8_t seed) {
+    Bytes payload(size);
+    for (std::size_t i = 0; i < size; ++i) {
+        payload[i] = static_cast<std::uint8_t>(seed + i);
+    }
+    return payload;
+}
+
+}  // namespace kinorex::test

@@ -1,0 +1,19 @@
+#include "temp_path.h"
+
+#include <unistd.h>
+#include <atomic>
+
+namespace kinorex::test {
+
+TempPath::TempPath(const std::string& name) {
+    static std::atomic<unsigned> counter{0};
+    path_ = std::filesystem::temp_directory_path() / ("kinorex-" + std::to_string(::getpid()) +
+                                                      "-" + std::to_string(counter++) + "-" + name);
+}
+
+TempPath::~TempPath() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
+}  // namespace kinorex::test

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <filesystem>
+#include <string>
+
+namespace kinorex::test {
+
+// A unique path in the temporary directory, removed (with whatever was created there) when
+// the object goes out of scope.
+class TempPath {
+public:
+    explicit TempPath(const std::string& name);
+    ~TempPath();
+    TempPath(const TempPath&) = delete;
+    TempPath& operator=(const TempPath&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    std::string string() const { return path_.string(); }
+    const char* c_str() const { return path_.c_str(); }
+
+private:
+    std::filesystem::path path_;
+};
+
+}  // namespace kinorex::test
