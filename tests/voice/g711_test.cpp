@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
 #include <cstdint>
 #include <fstream>
 #include <iterator>
@@ -122,31 +121,6 @@ TEST(G711, KnownCodesAndValues) {
         const bool alaw = c.law == a;
         EXPECT_EQ(alaw ? encodeAlaw(c.sample) : encodeUlaw(c.sample), c.code) << c.sample;
         EXPECT_EQ((alaw ? kAlawDecodeTable : kUlawDecodeTable)[c.code], c.decoded) << c.sample;
-    }
-}
-
-TEST(G711, ExchangedOrderSwapsTheCodesOfEachPair) {
-    std::vector<std::int16_t> pcm(80);
-    for (std::size_t i = 0; i < pcm.size(); ++i) {
-        pcm[i] = static_cast<std::int16_t>(static_cast<int>(i) * 797 - 30000);
-    }
-    for (const G711Law law : {G711Law::kAlaw, G711Law::kUlaw}) {
-        std::array<std::uint8_t, 80> plain{};
-        std::array<std::uint8_t, 80> exchanged{};
-        encodeG711(law, G711ByteOrder::kSampleOrder, pcm, plain);
-        encodeG711(law, G711ByteOrder::kWordBytesExchanged, pcm, exchanged);
-        for (std::size_t i = 0; i < 80; ++i)
-            EXPECT_EQ(exchanged[i], plain[i ^ 1]) << i;
-
-        std::array<std::int16_t, 80> fromPlain{};
-        std::array<std::int16_t, 80> fromExchanged{};
-        decodeG711(law, G711ByteOrder::kSampleOrder, plain, fromPlain);
-        decodeG711(law, G711ByteOrder::kWordBytesExchanged, exchanged, fromExchanged);
-        EXPECT_EQ(fromPlain, fromExchanged);
-        for (std::size_t i = 0; i < 80; ++i) {
-            const auto& table = law == G711Law::kAlaw ? kAlawDecodeTable : kUlawDecodeTable;
-            EXPECT_EQ(fromPlain[i], table[plain[i]]);
-        }
     }
 }
 

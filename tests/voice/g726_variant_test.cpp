@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdlib>
+#include <span>
 #include <vector>
 
 #include "speech_signals.h"
@@ -141,26 +142,6 @@ TEST(G726Variant, EncoderAndDecoderTrackEachOtherOnLongSignals) {
     // wrap alike.
     const RoundTrip overloaded = roundTrip(amplified(speech, 4));
     EXPECT_EQ(overloaded.divergences, 0);
-}
-
-TEST(G726Variant, UnpacksInStreamOrderAcrossCalls) {
-    const auto speech = allSpeech();
-    const auto pcm = std::span(speech).first(4800);
-    G726VariantState blockEncoder;
-    G726VariantState blockDecoder;
-    G726VariantState sampleEncoder;
-    G726VariantState sampleDecoder;
-    std::array<std::uint8_t, 40> words{};
-    std::array<std::int16_t, 160> out{};
-    for (std::size_t start = 0; start < pcm.size(); start += 160) {
-        encodeG726Variant(blockEncoder, std::span(pcm).subspan(start, 160), words);
-        decodeG726Variant(blockDecoder, words, out);
-        for (std::size_t i = 0; i < 160; ++i) {
-            const int code = encodeG726VariantSample(sampleEncoder, pcm[start + i]);
-            EXPECT_EQ(out[i], decodeG726VariantSample(sampleDecoder, code));
-        }
-    }
-    EXPECT_EQ(blockDecoder, sampleDecoder);
 }
 
 }  // namespace
