@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <initializer_list>
 #include <new>
 
 namespace kinorex {
@@ -23,15 +22,18 @@ std::uint32_t readU32(const std::byte* bytes) {
            std::to_integer<std::uint32_t>(bytes[3]) << 24;
 }
 
-void appendU32s(std::vector<std::byte>& out, std::initializer_list<std::uint32_t> values) {
-    std::byte bytes[16];
-    std::size_t at = 0;
-    for (std::uint32_t value : values) {
-        for (int shift = 0; shift < 32; shift += 8) {
-            bytes[at++] = std::byte(value >> shift);
-        }
+// Completing a file goes on past a failure; the first one is what the caller hears about.
+void keepFirstError(int& first, int error) {
+    if (!first) {
+        first = error;
     }
-    out.insert(out.end(), bytes, bytes + at);
+}
+
+void storeU32(std::byte* out, std::uint32_t value) {
+    out[0] = std::byte(value);
+    out[1] = std::byte(value >> 8);
+    out[2] = std::byte(value >> 16);
+    out[3] = std::byte(value >> 24);
 }
 
 // '00dc', '01wb', ...: the stream number in two digits, then what the data is.
@@ -166,13 +168,12 @@ int AviWriter::writeChunk(std::size_t stream, std::span<const std::byte> payload
         return error;
     }
     // Offsets count from the 'movi' list type, where readers expect them.
-    appendU32s(index_,
-               {
-                   streams_[stream].chunkId,                                 // ckid
-                   keyFrame ? kKeyFrame : 0,                                 // dwFlags
-                   static_cast<std::uint32_t>(chunkStart - moviStart_ - 8),  // dwChunkOffset
-                   static_cast<std::uint32_t>(payload.size()),               // dwChunkLength
-               });
+    index_.resize(index_.size() + kIndexEntrySize);
+    std::byte* entry = &index_[index_.size() - kIndexEntrySize];
+    storeU32(entry, streams_[stream].chunkId);                                     // ckid
+    storeU32(entry + 4, keyFrame ? kKeyFrame : 0);                                 // dwFlags
+    storeU32(entry + 8, static_cast<std::uint32_t>(chunkStart - moviStart_ - 8));  // dwChunkOffset
+    storeU32(entry + 12, static_cast<std::uint32_t>(payload.size()));              // dwChunkLength
     return 0;
 }
 
@@ -190,11 +191,7 @@ int AviWriter::finish() {
         riff_.dropBuffer();
         dropIndexBeyond(riff_.committed());
     }
-    auto keep = [&firstError](int error) {
-        if (!firstError) {
-            firstError = error;
-        }
-    };
+    auto keep = [&firstError](int error) { keepFirstError(firstError, error); };
     if (riff_.committed() < moviStart_ + 12) {
         // Not even the headers are on disk: nothing to complete.
         keep(riff_.close());
@@ -233,11 +230,7 @@ AviWriter::Totals AviWriter::totalsFromIndex() const {
 int AviWriter::patchTotals(bool hasIndex) {
     Totals totals = totalsFromIndex();
     int firstError = 0;
-    auto keep = [&firstError](int error) {
-        if (!firstError) {
-            firstError = error;
-        }
-    };
+    auto keep = [&firstError](int error) { keepFirstError(firstError, error); };
     std::uint32_t totalFrames = 0;
     for (std::size_t i = 0; i < streams_.size(); ++i) {
         if (streams_[i].header.type == fourCc("vids")) {

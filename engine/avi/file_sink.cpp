@@ -1,6 +1,7 @@
 #include "engine/avi/file_sink.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>
 
@@ -72,8 +73,12 @@ private:
 }  // namespace
 
 int createFileSink(const char* path, std::unique_ptr<FileSink>& sink) {
-    // The old file goes first, so a file still open elsewhere is not rewritten under its reader.
-    ::unlink(path);
+    // The old file goes first, so a file still open elsewhere is not rewritten under its
+    // reader. Only files: a device or directory of that name is never removed.
+    struct stat existing;
+    if (::lstat(path, &existing) == 0 && (S_ISREG(existing.st_mode) || S_ISLNK(existing.st_mode))) {
+        ::unlink(path);
+    }
     int fd = ::open(path, O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
     if (fd < 0) {
         return errno;

@@ -5,6 +5,9 @@
 #include <cstdio>
 #include <fstream>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include "avi_test_support.h"
 #include "engine/channel_formats.h"
 
@@ -273,6 +276,23 @@ TEST_F(ChannelOutputTest, FailedWriteReportsErrnoAndCountsNothing) {
     ASSERT_EQ(output.WriteVideo(kFrame, 8, false), 0);
     output.Release();
     EXPECT_EQ(parseAvi(file->bytes).idx1.size(), 2u);
+}
+
+TEST_F(ChannelOutputTest, DeviceThatRefusesWritesGivesErrnoAndStaysInPlace) {
+    if (::access("/dev/full", W_OK) != 0) {
+        GTEST_SKIP() << "no writable /dev/full";
+    }
+    ChannelOutput output;
+    ASSERT_TRUE(output.Create("/dev/full"));
+    ASSERT_EQ(output.CreateVideoStream(25, 16, 16, 3), 0);
+    std::vector<std::byte> frame(2 << 20);
+    EXPECT_EQ(output.WriteVideo(frame.data(), static_cast<std::int32_t>(frame.size()), true),
+              ENOSPC);
+    EXPECT_EQ(output.videoSampleCount(), 0);
+    output.Release();
+    struct stat device;
+    ASSERT_EQ(::stat("/dev/full", &device), 0);
+    EXPECT_TRUE(S_ISCHR(device.st_mode));
 }
 
 }  // namespace

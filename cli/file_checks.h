@@ -1,0 +1,20 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace kinorex::cli {
+
+// Why a source cannot be read (such as "No such file or directory"), or
+// nothing when it can be opened for reading.
+std::optional<std::string> unreadableSourceReason(const std::string& path);
+
+// Why no AVI file can be written into a folder, or nothing when it exists
+// and is writable.
+std::optional<std::string> unwritableFolderReason(const std::string& folder);
+
+// Size of a file in bytes; 0 when it cannot be read.
+std::uint64_t fileSize(const std::string& path);
+
+}  // namespace kinorex::cli

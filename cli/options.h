@@ -1,0 +1,34 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace kinorex::cli {
+
+struct Options {
+    std::vector<std::string> sources;
+    std::string outputFolder;            // empty: each source's own folder
+    std::uint32_t channelMask = 0xFFFF;  // bit i: channel number i + 1
+    bool info = false;
+    bool quiet = false;
+    bool help = false;
+    bool version = false;
+};
+
+struct UsageError {
+    std::string message;
+};
+
+// Parses "1,3,5-8" into a channel mask; nothing for an empty or invalid list.
+std::optional<std::uint32_t> parseChannelList(std::string_view list);
+
+// Parses the arguments after the program name.
+std::variant<Options, UsageError> parseOptions(const std::vector<std::string>& args);
+
+std::string usageText();
+
+}  // namespace kinorex::cli

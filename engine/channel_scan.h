@@ -1,0 +1,37 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+
+namespace kinorex {
+
+class RecordingReader;
+
+inline constexpr int kChannelCount = 16;
+
+// What a conversion knows about one channel before the worker starts.
+struct ChannelInfo {
+    std::int32_t frameRate = 0;     // header rate, or 25 once a key frame came before the audio
+    std::int32_t width = 0;         // from the file header
+    std::int32_t height = 0;
+    std::int32_t hasVideo = 0;      // the pre-scan saw a video frame of this channel
+    std::int32_t audioChannel = 0;  // 1-based channel whose audio frames this channel carries
+    std::int32_t hasAudio = 0;      // that audio was found: the file gets a PCM stream
+};
+
+// Index i belongs to channel number i + 1.
+using ChannelTable = std::array<ChannelInfo, kChannelCount>;
+
+// Number of channels selected by the low 16 bits of a channel mask.
+int selectedChannelCount(std::uint32_t channelMask);
+
+// Fills each channel's picture size and frame rate from the open recording's header.
+void readChannelHeaders(RecordingReader& reader, ChannelTable& table);
+
+// Walks the frame records from the reader's current position to find which
+// channels carry video and which carry audio, looking at no more than
+// selectedCount * 10000 + 1 counted records. False only when the frame buffer
+// cannot be had.
+bool preScan(RecordingReader& reader, int selectedCount, ChannelTable& table);
+
+}  // namespace kinorex

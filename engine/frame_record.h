@@ -1,0 +1,37 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+namespace kinorex {
+
+// Every record buffer in the engine has this size, so a payload can be at most
+// kFrameBufferSize - kFrameHeaderSize bytes.
+inline constexpr std::size_t kFrameBufferSize = 0x80000;
+inline constexpr std::size_t kFrameHeaderSize = 24;
+
+enum class FrameType : std::uint8_t { Video = 2, Audio = 3 };
+
+// Read-only view of one frame record (24-byte header, then the payload) in a buffer.
+class FrameRecord {
+public:
+    FrameRecord(const std::uint8_t* record, std::uint32_t size) : record_(record), size_(size) {}
+
+    std::uint32_t channelIndex() const {
+        return std::uint32_t{record_[0]} | std::uint32_t{record_[1]} << 8 |
+               std::uint32_t{record_[2]} << 16 | std::uint32_t{record_[3]} << 24;
+    }
+    std::uint8_t type() const { return record_[7]; }
+    bool isVideo() const { return type() == static_cast<std::uint8_t>(FrameType::Video); }
+    bool isAudio() const { return type() == static_cast<std::uint8_t>(FrameType::Audio); }
+    std::uint8_t audioChannel() const { return record_[8]; }
+    bool isKeyFrame() const { return record_[11] == 0; }
+    const std::uint8_t* payload() const { return record_ + kFrameHeaderSize; }
+    std::uint32_t payloadSize() const { return size_ - static_cast<std::uint32_t>(kFrameHeaderSize); }
+
+private:
+    const std::uint8_t* record_;
+    std::uint32_t size_;
+};
+
+}  // namespace kinorex

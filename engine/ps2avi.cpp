@@ -1,0 +1,168 @@
+#include "ps2avi.h"
+
+#include <memory>
+#include <new>
+#include <system_error>
+
+#include "frame_record.h"
+#include "hi_voice.h"
+#include "output_naming.h"
+
+namespace kinorex {
+
+namespace {
+
+constexpr int kVideoCodecH264 = 3;
+constexpr int kAudioCodecPcm = 0;
+constexpr std::size_t kPcmBufferSamples = 1024;
+constexpr std::size_t kVoiceFrameHeaderSize = 4;
+
+bool isSelected(std::uint32_t channelMask, int index) {
+    return (channelMask >> index) & 1u;
+}
+
+// A voice frame declares its payload length in 16-bit words; a record cut
+// shorter than that would have the decoder read stale bytes of an earlier record.
+bool holdsWholeVoiceFrame(const FrameRecord& record) {
+    if (record.payloadSize() < kVoiceFrameHeaderSize) {
+        return false;
+    }
+    const std::uint32_t declaredWords = record.payload()[2];
+    return record.payloadSize() >= kVoiceFrameHeaderSize + 2 * declaredWords;
+}
+
+}  // namespace
+
+PS2AVI::PS2AVI() = default;
+
+PS2AVI::~PS2AVI() {
+    Stop();
+}
+
+bool PS2AVI::prepare(const char* sourcePath, std::uint32_t channelMask, ChannelTable* fromHeader) {
+    open_.fill(0);
+    channels_ = ChannelTable{};
+    selectedCount_ = 0;
+    finished_ = 0;
+
+    std::array<std::uint8_t, kFileHeaderSize> header{};
+    if (!reader_.Open(sourcePath, header.data())) {
+        return false;
+    }
+    selectedCount_ = selectedChannelCount(channelMask);
+    readChannelHeaders(reader_, channels_);
+    if (fromHeader) {
+        *fromHeader = channels_;
+    }
+    return preScan(reader_, selectedCount_, channels_);
+}
+
+bool PS2AVI::inspect(const char* sourcePath, std::uint32_t channelMask, ChannelTable& fromHeader,
+                     ChannelTable& scanned) {
+    const bool ok = prepare(sourcePath, channelMask, &fromHeader);
+    reader_.Close();
+    scanned = channels_;
+    return ok;
+}
+
+void PS2AVI::createOutputs(std::uint32_t channelMask, const char* outputPrefix) {
+    for (int i = 0; i < kChannelCount; ++i) {
+        if (!isSelected(channelMask, i) || !channels_[i].hasVideo) {
+            continue;
+        }
+        // A name too long for the platform's path buffer skips its channel.
+        const auto name = channelFileName(outputPrefix, i + 1);
+        if (!name) {
+            continue;
+        }
+        ChannelOutput& output = outputs_[i];
+        // Results are deliberately ignored: a file that cannot be created
+        // simply yields nothing, and every later write to it does nothing.
+        output.Create(name->c_str());
+        output.CreateVideoStream(channels_[i].frameRate, channels_[i].width, channels_[i].height,
+                                 kVideoCodecH264);
+        if (channels_[i].hasAudio) {
+            output.CreateAudioStream(kAudioCodecPcm);
+        }
+        open_[i] = 1;
+    }
+}
+
+int PS2AVI::Start(const char* sourcePath, std::uint32_t channelMask, const char* outputPrefix) {
+    if (!prepare(sourcePath, channelMask, nullptr)) {
+        return 0;
+    }
+    reader_.Rewind();
+    createOutputs(channelMask, outputPrefix);
+
+    stopRequest_ = 0;
+    try {
+        worker_ = std::thread(&PS2AVI::run, this);
+    } catch (const std::system_error&) {
+        // Without a worker the finished flag would never rise: report the
+        // failure and leave nothing open.
+        for (auto& output : outputs_) {
+            output.Release();
+        }
+        reader_.Close();
+        return 0;
+    }
+    return 1;
+}
+
+void PS2AVI::run() {
+    std::unique_ptr<std::uint8_t[]> frame(new (std::nothrow) std::uint8_t[kFrameBufferSize]);
+    std::unique_ptr<std::int16_t[]> pcm(new (std::nothrow) std::int16_t[kPcmBufferSamples]);
+    if (frame && pcm) {
+        // One decoder context serves every channel: type-3 frames carry their
+        // starting state, so interleaved streams do not disturb each other.
+        HiVoiceContext voice{};
+        HI_VOICE_DecReset(&voice, HI_VOICE_TYPE_ADPCM);
+
+        do {
+            std::uint32_t size = kFrameBufferSize;
+            if (!reader_.ReadFrame(frame.get(), size)) {
+                break;
+            }
+            const FrameRecord record(frame.get(), size);
+            const std::uint32_t k = record.channelIndex();
+            if (k < kChannelCount) {
+                if (record.isVideo() && open_[k]) {
+                    outputs_[k].WriteVideo(record.payload(),
+                                           static_cast<std::int32_t>(record.payloadSize()),
+                                           record.isKeyFrame());
+                } else if (record.isAudio() && channels_[k].hasAudio) {
+                    std::int16_t samples = 0;
+                    if (holdsWholeVoiceFrame(record)) {
+                        // The decoder may repack some payload layouts in place, so it gets our buffer itself.
+                        HI_VOICE_DecodeFrame(&voice, frame.get() + kFrameHeaderSize, pcm.get(), &samples);
+                    }
+                    outputs_[k].WriteAudio(pcm.get(), static_cast<std::int16_t>(samples * 2));
+                }
+            }
+            std::this_thread::yield();
+        } while (!stopRequest_);
+    }
+    finished_ = 1;
+}
+
+int PS2AVI::GetProgress() {
+    return reader_.GetPositionPercent();
+}
+
+int PS2AVI::IsFinished() {
+    return finished_;
+}
+
+void PS2AVI::Stop() {
+    if (worker_.joinable()) {
+        stopRequest_ = 1;
+        worker_.join();
+    }
+    for (auto& output : outputs_) {
+        output.Release();
+    }
+    reader_.Close();
+}
+
+}  // namespace kinorex

@@ -1,0 +1,65 @@
+#pragma once
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <thread>
+
+#include "channel_output.h"
+#include "channel_scan.h"
+#include "recording_reader.h"
+
+namespace kinorex {
+
+// Converts one recording into one AVI file per selected channel that carries
+// video. Start runs on the caller's thread (open, pre-scan, create the files);
+// the frame walk runs on one worker thread until the end of the recording or
+// Stop. The caller polls GetProgress and IsFinished and calls Stop at the end,
+// which completes every file.
+class PS2AVI {
+public:
+    PS2AVI();
+    virtual ~PS2AVI();
+
+    PS2AVI(const PS2AVI&) = delete;
+    PS2AVI& operator=(const PS2AVI&) = delete;
+
+    // 1 when the worker runs, 0 when the recording cannot be opened, the
+    // pre-scan cannot get its buffer or the worker cannot be started. Only the
+    // low 16 bits of the mask count (bit i: channel number i + 1).
+    int Start(const char* sourcePath, std::uint32_t channelMask, const char* outputPrefix);
+
+    // Percentage of the recording read so far; may pass 100 if the file grows.
+    int GetProgress();
+    // Nonzero once the worker has left its loop, until the next Start.
+    int IsFinished();
+    // Stops and joins the worker, completes every AVI file and closes the
+    // recording. Safe at any time, also repeatedly.
+    void Stop();
+
+    // What Start would find in a recording for the given mask, without writing
+    // anything: the channel table as the file header gives it and as the
+    // pre-scan leaves it. Not while a conversion runs.
+    bool inspect(const char* sourcePath, std::uint32_t channelMask, ChannelTable& fromHeader,
+                 ChannelTable& scanned);
+
+    // Whether the last Start created (or tried to create) the channel's AVI
+    // file; index i is channel number i + 1.
+    bool channelOpened(int index) const { return open_[index] != 0; }
+
+private:
+    bool prepare(const char* sourcePath, std::uint32_t channelMask, ChannelTable* fromHeader);
+    void createOutputs(std::uint32_t channelMask, const char* outputPrefix);
+    void run();
+
+    std::thread worker_;
+    RecordingReader reader_;
+    std::array<ChannelOutput, kChannelCount> outputs_;
+    ChannelTable channels_{};
+    std::array<std::int32_t, kChannelCount> open_{};
+    std::atomic<std::int32_t> stopRequest_{0};
+    std::int32_t selectedCount_ = 0;
+    std::atomic<std::int32_t> finished_{0};
+};
+
+}  // namespace kinorex

@@ -1,0 +1,83 @@
+#include "options.h"
+
+#include <gtest/gtest.h>
+
+#include "progress_display.h"
+
+namespace kinorex::cli {
+namespace {
+
+Options parsed(std::vector<std::string> args) {
+    auto result = parseOptions(args);
+    EXPECT_TRUE(std::holds_alternative<Options>(result));
+    return std::get<Options>(result);
+}
+
+bool refused(std::vector<std::string> args) {
+    return std::holds_alternative<UsageError>(parseOptions(args));
+}
+
+TEST(ChannelList, AcceptsNumbersAndRanges) {
+    EXPECT_EQ(parseChannelList("1"), 0x0001u);
+    EXPECT_EQ(parseChannelList("16"), 0x8000u);
+    EXPECT_EQ(parseChannelList("1,3,5-8"), 0x00F5u);
+    EXPECT_EQ(parseChannelList("1-16"), 0xFFFFu);
+    EXPECT_EQ(parseChannelList("4-4,4"), 0x0008u);
+}
+
+TEST(ChannelList, RefusesAnythingElse) {
+    for (const char* bad : {"", ",", "0", "17", "1,", ",1", "3-1", "1-", "-2", "a", "1 ,2", "1;2",
+                            "+1", "1-2-3", "99999999999"}) {
+        EXPECT_FALSE(parseChannelList(bad).has_value()) << bad;
+    }
+}
+
+TEST(Options, DefaultsConvertAllChannelsNextToTheSource) {
+    const auto options = parsed({"a.h264", "b.h264"});
+    EXPECT_EQ(options.sources, (std::vector<std::string>{"a.h264", "b.h264"}));
+    EXPECT_EQ(options.channelMask, 0xFFFFu);
+    EXPECT_TRUE(options.outputFolder.empty());
+    EXPECT_FALSE(options.info || options.quiet || options.help || options.version);
+}
+
+TEST(Options, ShortLongAndEqualsFormsAgree) {
+    for (const auto& args : std::vector<std::vector<std::string>>{
+             {"-o", "/out", "-c", "2,4", "-q", "x"},
+             {"--output", "/out", "--channels", "2,4", "--quiet", "x"},
+             {"--output=/out", "--channels=2,4", "x", "--quiet"}}) {
+        const auto options = parsed(args);
+        EXPECT_EQ(options.outputFolder, "/out");
+        EXPECT_EQ(options.channelMask, 0x000Au);
+        EXPECT_TRUE(options.quiet);
+        EXPECT_EQ(options.sources, std::vector<std::string>{"x"});
+    }
+}
+
+TEST(Options, DoubleDashEndsOptions) {
+    EXPECT_EQ(parsed({"--", "-o"}).sources, std::vector<std::string>{"-o"});
+}
+
+TEST(Options, UsageErrors) {
+    EXPECT_TRUE(refused({}));                      // no source
+    EXPECT_TRUE(refused({"--info"}));              // still no source
+    EXPECT_TRUE(refused({"-c", "", "x"}));         // empty list
+    EXPECT_TRUE(refused({"-c", "0-3", "x"}));      // invalid list
+    EXPECT_TRUE(refused({"x", "-c"}));             // missing value
+    EXPECT_TRUE(refused({"x", "-o"}));
+    EXPECT_TRUE(refused({"--bogus", "x"}));
+    EXPECT_TRUE(refused({"--quiet=yes", "x"}));
+    EXPECT_FALSE(refused({"--help"}));
+    EXPECT_FALSE(refused({"--version"}));
+}
+
+TEST(ProgressLine, ShowsBarPercentRateAndTimeLeft) {
+    EXPECT_EQ(formatProgressLine(50, 12.5e6, 65),
+              "[###############...............]  50%    12.5 MB/s  1:05 left");
+    EXPECT_EQ(formatProgressLine(0, 0, -1),
+              "[..............................]   0%     0.0 MB/s  -:-- left");
+    EXPECT_EQ(formatProgressLine(130, 1e6, 0).substr(0, 37),
+              "[##############################] 100%");
+}
+
+}  // namespace
+}  // namespace kinorex::cli
