@@ -22,7 +22,9 @@
 
 #include "adpcm_frame.h"
 #include "codec_entry.h"
+#include "g711_frame.h"
 #include "g726_frame.h"
+#include "g726_variant_frame.h"
 
 namespace kinorex::voice {
 namespace {
@@ -32,12 +34,19 @@ namespace {
 constexpr LengthRule kAdpcmWithStateLengths{2, 122, 1};
 constexpr LengthRule kAdpcmStatelessLengths{1, 122, 1};
 
+// G.711 decoders take frames of 80, 160, ... 480 samples.
+constexpr LengthRule kG711Lengths{40, 240, 40};
+
 // G.726 decoders take frames of 80, 160, ... 480 samples, 5 * bits payload words per 80.
 constexpr LengthRule g726Lengths(int bits) {
     return {5 * bits, 30 * bits, 5 * bits};
 }
 
 constexpr std::array kCodecs = {
+    CodecEntry{HI_VOICE_TYPE_G711_ALAW, resetG711, encodeG711Frame, decodeG711Frame, FrameLayout{8},
+               kG711Lengths},
+    CodecEntry{HI_VOICE_TYPE_G711_ULAW, resetG711, encodeG711Frame, decodeG711Frame, FrameLayout{8},
+               kG711Lengths},
     CodecEntry{HI_VOICE_TYPE_ADPCM, resetAdpcm, encodeAdpcmFrame, decodeAdpcmFrame,
                FrameLayout{4, 2, 0}, kAdpcmWithStateLengths},
     CodecEntry{HI_VOICE_TYPE_ADPCM_FIRST_SAMPLE, resetAdpcm, encodeAdpcmFrame, decodeAdpcmFrame,
@@ -60,6 +69,12 @@ constexpr std::array kCodecs = {
                FrameLayout{4}, g726Lengths(4)},
     CodecEntry{HI_VOICE_TYPE_G726_40K_MSB, resetG726, encodeG726Frame, decodeG726Frame,
                FrameLayout{5}, g726Lengths(5)},
+    CodecEntry{HI_VOICE_TYPE_G711_ALAW_SWAPPED, resetG711, encodeG711Frame, decodeG711Frame,
+               FrameLayout{8}, kG711Lengths},
+    CodecEntry{HI_VOICE_TYPE_G711_ULAW_SWAPPED, resetG711, encodeG711Frame, decodeG711Frame,
+               FrameLayout{8}, kG711Lengths},
+    CodecEntry{HI_VOICE_TYPE_G726_16K_VARIANT, resetG726Variant, encodeG726VariantFrame,
+               decodeG726VariantFrame, FrameLayout{2}, g726Lengths(2)},
 };
 
 }  // namespace
