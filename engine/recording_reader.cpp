@@ -56,37 +56,39 @@ bool RecordingReader::Open(const char* path, std::uint8_t* header) {
         return false;
     }
     // Whatever goes wrong from here on, no half-checked file stays open for ReadFrame.
-    const bool opened = [&] {
-        const auto size = file_.size();
-        if (!size) {
-            return false;
-        }
-        fileSize_ = *size;
-        // A file shorter than the header is not caught here: the caller's zeros fill the
-        // rest, and a zero entry count or end offset rejects it below.
-        if (!file_.read(header, kFileHeaderSize)) {
-            return false;
-        }
-        const std::uint32_t entryCount = loadLe32(header + kIndexEntryCountOffset);
-        if (entryCount == 0) {
-            return false;
-        }
-        std::copy_n(header, kFileHeaderSize, header_.begin());
-        if (!entries_.reset(entryCount, fileSize_)) {
-            return false;
-        }
-        const std::uint64_t indexEnd = loadLe64(header + kIndexEndOffset);
-        if (indexEnd <= kFileHeaderSize) {
-            return false;
-        }
-        loadIndexChain(file_, indexEnd, entries_);
-        Rewind();
-        return true;
-    }();
-    if (!opened) {
+    if (!loadOpenedFile(header)) {
         Close();
+        return false;
     }
-    return opened;
+    return true;
+}
+
+bool RecordingReader::loadOpenedFile(std::uint8_t* header) {
+    const auto size = file_.size();
+    if (!size) {
+        return false;
+    }
+    fileSize_ = *size;
+    // A file shorter than the header is not caught here: the caller's zeros fill the rest,
+    // and a zero entry count or end offset rejects it below.
+    if (!file_.read(header, kFileHeaderSize)) {
+        return false;
+    }
+    const std::uint32_t entryCount = loadLe32(header + kIndexEntryCountOffset);
+    if (entryCount == 0) {
+        return false;
+    }
+    std::copy_n(header, kFileHeaderSize, header_.begin());
+    if (!entries_.reset(entryCount, fileSize_)) {
+        return false;
+    }
+    const std::uint64_t indexEnd = loadLe64(header + kIndexEndOffset);
+    if (indexEnd <= kFileHeaderSize) {
+        return false;
+    }
+    loadIndexChain(file_, indexEnd, entries_);
+    Rewind();
+    return true;
 }
 
 void RecordingReader::GetResolution(std::uint8_t channelNumber, std::int32_t& width,
