@@ -6,33 +6,40 @@
 
 namespace kinorex {
 
+std::optional<std::span<const unsigned char>> ReadAhead::peek(std::size_t count) {
+    const bool held =
+        block_ && position_ >= blockStart_ && position_ + count <= blockStart_ + blockLength_;
+    // Refilling from the current position keeps what is asked for in one piece; the few
+    // bytes read twice at each block's end cost far less than stitching pieces together.
+    if (!held && !fill()) {
+        return std::nullopt;
+    }
+    const auto offset = static_cast<std::size_t>(position_ - blockStart_);
+    return std::span<const unsigned char>(block_.get() + offset,
+                                          std::min(count, blockLength_ - offset));
+}
+
 std::optional<std::size_t> ReadAhead::read(void* buffer, std::size_t count) {
     auto* out = static_cast<unsigned char*>(buffer);
-    std::size_t delivered = copyBuffered(out, count);
-    while (delivered < count) {
-        const std::size_t rest = count - delivered;
-        if (rest >= kBlockSize) {
-            // Too large to gain from buffering: straight into the caller's memory.
-            if (!file_.seek(position_)) {
-                return std::nullopt;
-            }
-            const auto got = file_.read(out + delivered, rest);
-            if (!got) {
-                return std::nullopt;
-            }
-            position_ += *got;
-            return delivered + *got;
-        }
-        if (!fill()) {
-            return std::nullopt;
-        }
-        const std::size_t got = copyBuffered(out + delivered, rest);
-        if (got == 0) {
-            break;  // end of file
-        }
-        delivered += got;
+    std::size_t delivered = 0;
+    if (block_ && position_ >= blockStart_ && position_ < blockStart_ + blockLength_) {
+        const auto offset = static_cast<std::size_t>(position_ - blockStart_);
+        delivered = std::min(count, blockLength_ - offset);
+        std::memcpy(out, block_.get() + offset, delivered);
+        position_ += delivered;
     }
-    return delivered;
+    if (delivered == count) {
+        return delivered;
+    }
+    if (!file_.seek(position_)) {
+        return std::nullopt;
+    }
+    const auto got = file_.read(out + delivered, count - delivered);
+    if (!got) {
+        return std::nullopt;
+    }
+    position_ += *got;
+    return delivered + *got;
 }
 
 void ReadAhead::reset() {
@@ -49,6 +56,7 @@ bool ReadAhead::fill() {
             return false;
         }
     }
+    blockStart_ = position_;
     blockLength_ = 0;
     if (!file_.seek(position_)) {
         return false;
@@ -57,20 +65,8 @@ bool ReadAhead::fill() {
     if (!got) {
         return false;
     }
-    blockStart_ = position_;
     blockLength_ = *got;
     return true;
-}
-
-std::size_t ReadAhead::copyBuffered(unsigned char* out, std::size_t count) {
-    if (position_ < blockStart_ || position_ >= blockStart_ + blockLength_) {
-        return 0;
-    }
-    const auto offset = static_cast<std::size_t>(position_ - blockStart_);
-    const std::size_t n = std::min(count, blockLength_ - offset);
-    std::memcpy(out, block_.get() + offset, n);
-    position_ += n;
-    return n;
 }
 
 }  // namespace kinorex

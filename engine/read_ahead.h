@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <span>
 
 #include "platform/file.h"
 
@@ -19,9 +20,14 @@ public:
 
     explicit ReadAhead(platform::File& file) : file_(file) {}
 
-    // Copies up to `count` bytes from the current position and moves past them. Delivers
-    // fewer only at the end of the file; returns nothing on a read error, having moved past
-    // whatever it delivered before the error.
+    // The next `count` bytes (at most kBlockSize) in one piece, without moving past them;
+    // valid until the next call. Fewer only at the end of the file; nothing on a read error.
+    std::optional<std::span<const unsigned char>> peek(std::size_t count);
+    void skip(std::size_t count) { position_ += count; }
+
+    // Copies `count` bytes of any size and moves past them; what the block does not hold
+    // goes straight into `buffer`. Delivers fewer only at the end of the file; returns
+    // nothing on a read error.
     std::optional<std::size_t> read(void* buffer, std::size_t count);
 
     void seek(std::uint64_t position) { position_ = position; }
@@ -33,7 +39,6 @@ public:
 
 private:
     bool fill();
-    std::size_t copyBuffered(unsigned char* out, std::size_t count);
 
     platform::File& file_;
     std::unique_ptr<unsigned char[]> block_;

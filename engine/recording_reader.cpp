@@ -1,6 +1,7 @@
 #include "recording_reader.h"
 
 #include <algorithm>
+#include <cstring>
 
 #include "index_chain.h"
 #include "little_endian.h"
@@ -55,37 +56,39 @@ bool RecordingReader::Open(const char* path, std::uint8_t* header) {
         return false;
     }
     // Whatever goes wrong from here on, no half-checked file stays open for ReadFrame.
-    const bool opened = [&] {
-        const auto size = file_.size();
-        if (!size) {
-            return false;
-        }
-        fileSize_ = *size;
-        // A file shorter than the header is not caught here: the caller's zeros fill the
-        // rest, and a zero entry count or end offset rejects it below.
-        if (!file_.read(header, kFileHeaderSize)) {
-            return false;
-        }
-        const std::uint32_t entryCount = loadLe32(header + kIndexEntryCountOffset);
-        if (entryCount == 0) {
-            return false;
-        }
-        std::copy_n(header, kFileHeaderSize, header_.begin());
-        if (!entries_.reset(entryCount, fileSize_)) {
-            return false;
-        }
-        const std::uint64_t indexEnd = loadLe64(header + kIndexEndOffset);
-        if (indexEnd <= kFileHeaderSize) {
-            return false;
-        }
-        loadIndexChain(file_, indexEnd, entries_);
-        Rewind();
-        return true;
-    }();
-    if (!opened) {
+    if (!loadOpenedFile(header)) {
         Close();
+        return false;
     }
-    return opened;
+    return true;
+}
+
+bool RecordingReader::loadOpenedFile(std::uint8_t* header) {
+    const auto size = file_.size();
+    if (!size) {
+        return false;
+    }
+    fileSize_ = *size;
+    // A file shorter than the header is not caught here: the caller's zeros fill the rest,
+    // and a zero entry count or end offset rejects it below.
+    if (!file_.read(header, kFileHeaderSize)) {
+        return false;
+    }
+    const std::uint32_t entryCount = loadLe32(header + kIndexEntryCountOffset);
+    if (entryCount == 0) {
+        return false;
+    }
+    std::copy_n(header, kFileHeaderSize, header_.begin());
+    if (!entries_.reset(entryCount, fileSize_)) {
+        return false;
+    }
+    const std::uint64_t indexEnd = loadLe64(header + kIndexEndOffset);
+    if (indexEnd <= kFileHeaderSize) {
+        return false;
+    }
+    loadIndexChain(file_, indexEnd, entries_);
+    Rewind();
+    return true;
 }
 
 void RecordingReader::GetResolution(std::uint8_t channelNumber, std::int32_t& width,
@@ -121,25 +124,41 @@ bool RecordingReader::ReadFrame(std::uint8_t* buffer, std::uint32_t& size) {
     if (!file_.isOpen() || size <= kFrameHeaderSize) {
         return false;
     }
-    const std::uint64_t recordStart = readAhead_.position();
-    std::array<std::uint8_t, kFrameHeaderSize> frameHeader;
-    const auto headerRead = readAhead_.read(frameHeader.data(), frameHeader.size());
-    if (!headerRead || *headerRead != frameHeader.size()) {
+    const auto frameHeader = readAhead_.peek(kFrameHeaderSize);
+    if (!frameHeader) {
         return false;
     }
-    const std::uint32_t payloadLength = loadLe32(frameHeader.data() + kPayloadLengthOffset);
+    if (frameHeader->size() < kFrameHeaderSize) {
+        readAhead_.skip(frameHeader->size());  // a record cut short ends the walk at the end
+        return false;
+    }
+    const std::uint32_t payloadLength = loadLe32(frameHeader->data() + kPayloadLengthOffset);
     if (payloadLength > size - kFrameHeaderSize) {
         // Never write past the caller's buffer. Staying at the record lets a caller with a
         // larger buffer read it.
-        readAhead_.seek(recordStart);
         return false;
     }
-    std::copy(frameHeader.begin(), frameHeader.end(), buffer);
-    const auto payloadRead = readAhead_.read(buffer + kFrameHeaderSize, payloadLength);
-    if (!payloadRead || *payloadRead != payloadLength) {
+    const std::size_t recordSize = kFrameHeaderSize + payloadLength;
+    std::size_t delivered = 0;
+    if (recordSize <= ReadAhead::kBlockSize) {
+        const auto record = readAhead_.peek(recordSize);
+        if (!record) {
+            return false;
+        }
+        std::memcpy(buffer, record->data(), record->size());
+        readAhead_.skip(record->size());
+        delivered = record->size();
+    } else {
+        const auto read = readAhead_.read(buffer, recordSize);
+        if (!read) {
+            return false;
+        }
+        delivered = *read;
+    }
+    if (delivered != recordSize) {
         return false;
     }
-    size = static_cast<std::uint32_t>(kFrameHeaderSize + payloadLength);
+    size = static_cast<std::uint32_t>(recordSize);
     return true;
 }
 

@@ -54,6 +54,9 @@ public:
     IndexEntries::Entry GetIndexEntry(std::uint32_t index) const;
 
 private:
+    // Checks the header of the file just opened and loads its index chain.
+    bool loadOpenedFile(std::uint8_t* header);
+
     mutable std::recursive_mutex lock_;
     platform::File file_;
     ReadAhead readAhead_{file_};

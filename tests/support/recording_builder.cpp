@@ -79,9 +79,9 @@ RecordingBuilder& RecordingBuilder::record(const FrameRecord& frame) {
 }
 
 RecordingBuilder& RecordingBuilder::indexBlock(const IndexBlock& block) {
-    const Bytes headerMagic = {'I', 'U', static_cast<std::uint8_t>(block.headerMagic ? 'R' : 'X'),
-                               0};
-    body_.insert(body_.end(), headerMagic.begin(), headerMagic.end());
+    // Each magic is three letters and a zero byte, as a C string literal holds them.
+    const char* headerMagic = block.headerMagic ? "IUR" : "IUX";
+    body_.insert(body_.end(), headerMagic, headerMagic + 4);
     body_.resize(body_.size() + 16, 0);
     // Read as a frame header, the block header's bytes 20..23 carry the rest of the block as
     // its payload length, so a frame walk steps over the block.
@@ -95,9 +95,8 @@ RecordingBuilder& RecordingBuilder::indexBlock(const IndexBlock& block) {
     const std::uint64_t end = size() + 8;
     const std::uint64_t previousEnd = lastBlockEnd_ != 0 ? lastBlockEnd_ : kHeaderBytes;
     append32(body_, block.distance.value_or(static_cast<std::uint32_t>(end - previousEnd)));
-    const Bytes trailerMagic = {'N', 'U', static_cast<std::uint8_t>(block.trailerMagic ? 'X' : 'R'),
-                                0};
-    body_.insert(body_.end(), trailerMagic.begin(), trailerMagic.end());
+    const char* trailerMagic = block.trailerMagic ? "NUX" : "NUR";
+    body_.insert(body_.end(), trailerMagic, trailerMagic + 4);
     entriesWritten_ += count;
     lastBlockEnd_ = end;
     return *this;
