@@ -75,6 +75,7 @@ RecordingBuilder& RecordingBuilder::record(const FrameRecord& frame) {
           frame.declaredLength.value_or(static_cast<std::uint32_t>(frame.payload.size())));
     body_.insert(body_.end(), header, header + sizeof header);
     body_.insert(body_.end(), frame.payload.begin(), frame.payload.end());
+    flushIfLarge();
     return *this;
 }
 
@@ -99,21 +100,28 @@ RecordingBuilder& RecordingBuilder::indexBlock(const IndexBlock& block) {
     body_.insert(body_.end(), trailerMagic, trailerMagic + 4);
     entriesWritten_ += count;
     lastBlockEnd_ = end;
+    flushIfLarge();
     return *this;
 }
 
 RecordingBuilder& RecordingBuilder::raw(const Bytes& bytes) {
     body_.insert(body_.end(), bytes.begin(), bytes.end());
+    flushIfLarge();
     return *this;
 }
 
-Bytes RecordingBuilder::bytes() const {
+Bytes RecordingBuilder::fileHeader() const {
     Bytes file = header_;
     put32(file.data() + 1416, entryCount_.value_or(entriesWritten_ != 0 ? entriesWritten_ : 1));
     const std::uint64_t end = endOffset_.value_or(
         lastBlockEnd_ != 0 ? lastBlockEnd_ : std::max<std::uint64_t>(size(), kHeaderBytes + 1));
     put32(file.data() + 1420, static_cast<std::uint32_t>(end));
     put32(file.data() + 1424, static_cast<std::uint32_t>(end >> 32));
+    return file;
+}
+
+Bytes RecordingBuilder::bytes() const {
+    Bytes file = fileHeader();
     file.insert(file.end(), body_.begin(), body_.end());
     return file;
 }
@@ -127,6 +135,45 @@ const RecordingBuilder& RecordingBuilder::write(const std::filesystem::path& pat
         throw std::runtime_error("cannot write " + path.string());
     }
     return *this;
+}
+
+RecordingBuilder& RecordingBuilder::streamTo(const std::filesystem::path& path) {
+    stream_.open(path, std::ios::binary | std::ios::trunc);
+    streamPath_ = path;
+    // The header's counts and offsets are known only at the end; its place is kept.
+    stream_.write(reinterpret_cast<const char*>(header_.data()),
+                  static_cast<std::streamsize>(header_.size()));
+    flushBody();
+    return *this;
+}
+
+void RecordingBuilder::finishStream() {
+    flushBody();
+    const Bytes header = fileHeader();
+    stream_.seekp(0);
+    stream_.write(reinterpret_cast<const char*>(header.data()),
+                  static_cast<std::streamsize>(header.size()));
+    stream_.close();
+    if (!stream_) {
+        throw std::runtime_error("cannot write " + streamPath_.string());
+    }
+}
+
+void RecordingBuilder::flushIfLarge() {
+    constexpr std::size_t kFlushBytes = 1 << 20;
+    if (stream_.is_open() && body_.size() >= kFlushBytes) {
+        flushBody();
+    }
+}
+
+void RecordingBuilder::flushBody() {
+    stream_.write(reinterpret_cast<const char*>(body_.data()),
+                  static_cast<std::streamsize>(body_.size()));
+    if (!stream_) {
+        throw std::runtime_error("cannot write " + streamPath_.string());
+    }
+    streamed_ += body_.size();
+    body_.clear();
 }
 
 Bytes testPayload(std::size_t size, std::uint8_t seed) {

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <fstream>
 #include <optional>
 #include <vector>
 
@@ -71,15 +72,28 @@ public:
     RecordingBuilder& raw(const Bytes& bytes);
 
     // Offset at which the next record, block or raw bytes will start.
-    std::uint64_t size() const { return body_.size() + kHeaderBytes; }
+    std::uint64_t size() const { return kHeaderBytes + streamed_ + body_.size(); }
 
     Bytes bytes() const;
     // Throws std::runtime_error when the file cannot be written.
     const RecordingBuilder& write(const std::filesystem::path& path) const;
 
+    // For recordings too big to hold in memory: from now on the file at `path` is written
+    // as it is built, and finishStream completes it with its header. bytes() and write()
+    // are not for a streamed builder. Both throw std::runtime_error on a failed write.
+    RecordingBuilder& streamTo(const std::filesystem::path& path);
+    void finishStream();
+
 private:
+    Bytes fileHeader() const;
+    void flushIfLarge();
+    void flushBody();
+
     Bytes header_;
     Bytes body_;
+    std::ofstream stream_;
+    std::filesystem::path streamPath_;
+    std::uint64_t streamed_ = 0;  // body bytes already in the streamed file
     std::uint32_t entriesWritten_ = 0;
     std::uint64_t lastBlockEnd_ = 0;
     std::optional<std::uint32_t> entryCount_;
