@@ -246,8 +246,8 @@ TEST(RecordingReaderProgress, FileGrowingDuringTheWalkCanPassOneHundred) {
     ASSERT_TRUE(recording.opened());
 
     EXPECT_EQ(recording.next().size(), 1024u);
-    RecordingBuilder grown = builder;
-    grown.video(0, testPayload(1000));
+    RecordingBuilder grown;
+    grown.video(0, testPayload(1000)).video(0, testPayload(1000));
     grown.write(recording.path().path());
     EXPECT_EQ(recording.next().size(), 1024u);
     EXPECT_GT(recording.reader().GetPositionPercent(), 100);
