@@ -14,8 +14,8 @@ QFont dialogFont(int pointSize) {
 
 DialogBaseUnits baseUnitsOf(const QFont& font) {
     const QFontMetrics metrics(font);
-    const int alphabetWidth =
-        metrics.horizontalAdvance(QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
+    const int alphabetWidth = metrics.horizontalAdvance(
+        QStringLiteral("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz"));
     return baseUnitsFromAlphabet(alphabetWidth, metrics.height());
 }
 

@@ -56,8 +56,7 @@ QLineEdit* makePathEdit(QWidget* parent, const QString& name, const DialogRect& 
     return edit;
 }
 
-void makeLabel(QWidget* parent, const QString& text, const DialogRect& rect,
-               DialogBaseUnits base) {
+void makeLabel(QWidget* parent, const QString& text, const DialogRect& rect, DialogBaseUnits base) {
     auto* label = new QLabel(text, parent);
     label->setAlignment(Qt::AlignRight | Qt::AlignTop);
     placeControl(*label, rect, base);

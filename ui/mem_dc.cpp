@@ -17,7 +17,10 @@ QPixmap surfaceFor(const QPainter& target, const QRect& covered) {
 }  // namespace
 
 CMemDC::CMemDC(QPainter& target, const QRect& covered)
-    : target_(target), covered_(covered), surface_(surfaceFor(target, covered)), painter_(&surface_) {
+    : target_(target),
+      covered_(covered),
+      surface_(surfaceFor(target, covered)),
+      painter_(&surface_) {
     painter_.translate(-covered_.topLeft());
 }
 

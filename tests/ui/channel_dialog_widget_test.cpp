@@ -44,8 +44,8 @@ private slots:
         QVERIFY(allBox(dialog)->isChecked());
         for (int channel = 1; channel <= 16; ++channel) {
             QVERIFY(box(dialog, channel)->isChecked());
-            QCOMPARE(box(dialog, channel)->text(), QStringLiteral("Chnnl%1").arg(channel, 2, 10,
-                                                                                QLatin1Char('0')));
+            QCOMPARE(box(dialog, channel)->text(),
+                     QStringLiteral("Chnnl%1").arg(channel, 2, 10, QLatin1Char('0')));
         }
         QCOMPARE(box(dialog, 2)->y(), box(dialog, 1)->y());
         QVERIFY(box(dialog, 2)->x() > box(dialog, 1)->x());

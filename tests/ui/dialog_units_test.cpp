@@ -16,8 +16,8 @@ TEST(DialogUnitsTest, BaseUnitsComeFromTheAlphabetsAverageWidth) {
 TEST(DialogUnitsTest, ConversionRoundsToNearestPixel) {
     const DialogBaseUnits base{6, 13};
     const auto pixels = toPixels({55, 92, 50, 14}, base);
-    EXPECT_EQ(pixels.x, 83);       // 82.5 rounds up
-    EXPECT_EQ(pixels.y, 150);      // 149.5 rounds up
+    EXPECT_EQ(pixels.x, 83);   // 82.5 rounds up
+    EXPECT_EQ(pixels.y, 150);  // 149.5 rounds up
     EXPECT_EQ(pixels.width, 75);
     EXPECT_EQ(pixels.height, 23);  // 22.75
 }

@@ -31,12 +31,16 @@ public:
     void showPaths(const std::string& source, const std::string& folder) override {
         log_.push_back("paths " + source + " | " + folder);
     }
-    void setStartEnabled(bool enabled) override { log_.push_back(enabled ? "start on" : "start off"); }
+    void setStartEnabled(bool enabled) override {
+        log_.push_back(enabled ? "start on" : "start off");
+    }
     void setStopEnabled(bool enabled) override { log_.push_back(enabled ? "stop on" : "stop off"); }
     void setProgressRange(int lower, int upper) override {
         log_.push_back("range " + std::to_string(lower) + ".." + std::to_string(upper));
     }
-    void setProgressTextShown(bool shown) override { log_.push_back(shown ? "text on" : "text off"); }
+    void setProgressTextShown(bool shown) override {
+        log_.push_back(shown ? "text on" : "text off");
+    }
     void setProgressPosition(int position) override {
         log_.push_back("position " + std::to_string(position));
     }
@@ -57,7 +61,8 @@ public:
     std::deque<int> progress;
     int finished = 0;
 
-    int Start(const char* sourcePath, std::uint32_t channelMask, const char* outputPrefix) override {
+    int Start(const char* sourcePath, std::uint32_t channelMask,
+              const char* outputPrefix) override {
         char mask[16];
         std::snprintf(mask, sizeof mask, "%#x", channelMask);
         log_.push_back(std::string("Start ") + sourcePath + " " + mask + " " + outputPrefix);

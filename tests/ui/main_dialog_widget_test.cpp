@@ -30,11 +30,13 @@ struct ConverterRecord {
 // (see runToFinish) once the engine provides one.
 class PollingConverter : public Converter {
 public:
-    PollingConverter(std::shared_ptr<ConverterRecord> record, const kinorex::CTextProgressCtrl*& bar)
+    PollingConverter(std::shared_ptr<ConverterRecord> record,
+                     const kinorex::CTextProgressCtrl*& bar)
         : record_(std::move(record)), bar_(bar) {}
     ~PollingConverter() override { record_->destroyed = true; }
 
-    int Start(const char* sourcePath, std::uint32_t channelMask, const char* outputPrefix) override {
+    int Start(const char* sourcePath, std::uint32_t channelMask,
+              const char* outputPrefix) override {
         record_->sourcePath = sourcePath;
         record_->channelMask = channelMask;
         record_->outputPrefix = outputPrefix;
@@ -65,8 +67,7 @@ public:
         bool startEnabled;
     };
 
-    explicit TestDialog(std::unique_ptr<Converter> converter)
-        : CKinorexDlg(std::move(converter)) {}
+    explicit TestDialog(std::unique_ptr<Converter> converter) : CKinorexDlg(std::move(converter)) {}
 
     QPushButton* button(const char* name) { return findChild<QPushButton*>(name); }
     QLineEdit* edit(const char* name) { return findChild<QLineEdit*>(name); }

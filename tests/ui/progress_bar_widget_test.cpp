@@ -65,7 +65,8 @@ TextPixels textOver(const QImage& client, QColor fill, int from, int to) {
 
 // Whether text of the expected colour was painted over the fill.
 bool paintedIn(const TextPixels& text, QColor expected, QColor fill) {
-    return !text.columns.isEmpty() && distance(text.strongest, expected) < distance(text.strongest, fill);
+    return !text.columns.isEmpty() &&
+           distance(text.strongest, expected) < distance(text.strongest, fill);
 }
 
 }  // namespace
