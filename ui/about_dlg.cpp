@@ -15,7 +15,7 @@ constexpr int kWidthUnits = 170;
 constexpr int kHeightUnits = 62;
 constexpr DialogRect kIconRect{14, 14, 21, 20};
 constexpr DialogRect kNameRect{42, 14, 114, 8};
-constexpr DialogRect kDescriptionRect{42, 26, 114, 8};
+constexpr DialogRect kCopyrightRect{42, 26, 114, 8};
 constexpr DialogRect kOkRect{113, 41, 50, 14};
 
 QLabel* makeLabel(QWidget* parent, const QString& text, const DialogRect& rect,
@@ -41,9 +41,8 @@ CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     icon->adjustSize();
     makeLabel(this, QStringLiteral("Kinorex, Version 1.0"), kNameRect, base)
         ->setObjectName(QStringLiteral("nameLabel"));
-    makeLabel(this, QStringLiteral("Recordings to AVI files, one per channel"), kDescriptionRect,
-              base)
-        ->setObjectName(QStringLiteral("descriptionLabel"));
+    makeLabel(this, QStringLiteral("Copyright (C) 2026"), kCopyrightRect, base)
+        ->setObjectName(QStringLiteral("copyrightLabel"));
 
     auto* ok = new QPushButton(QStringLiteral("确定"), this);
     ok->setObjectName(QStringLiteral("okButton"));
