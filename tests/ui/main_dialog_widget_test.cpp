@@ -179,17 +179,6 @@ private slots:
         QVERIFY2(f.dialog->messages.empty(), "no button was pressed");
     }
 
-    void sourceFillsEmptyOutputFolder() {
-        Fixture f;
-        f.chooseRecording("/rec/cam1.h264");
-        QCOMPARE(f.dialog->edit("sourcePathEdit")->text(), QStringLiteral("/rec/cam1.h264"));
-        QCOMPARE(f.dialog->edit("outputFolderEdit")->text(), QStringLiteral("/rec"));
-        f.dialog->outputFolder = "/avi";
-        QTest::mouseClick(f.dialog->button("browseOutputButton"), Qt::LeftButton);
-        f.chooseRecording("/rec/cam2.h264");
-        QCOMPARE(f.dialog->edit("outputFolderEdit")->text(), QStringLiteral("/avi"));
-    }
-
     void conversionRunsToFinish() {
         Fixture f;
         f.chooseRecording("/rec/cam1.2010.h264");
@@ -198,17 +187,6 @@ private slots:
         QCOMPARE(f.record->channelMask, 0xFFFFu);
         QCOMPARE(f.record->outputPrefix, "/rec/cam1.2010");
         QCOMPARE(f.record->barAtStop, std::vector<int>{100});
-    }
-
-    void stopEndsConversionSilently() {
-        Fixture f;
-        f.chooseRecording("/rec/cam1.h264");
-        QTest::mouseClick(f.dialog->button("startButton"), Qt::LeftButton);
-        QTest::mouseClick(f.dialog->button("stopButton"), Qt::LeftButton);
-        QVERIFY(!f.record->running);
-        QVERIFY(f.dialog->button("startButton")->isEnabled());
-        QTest::qWait(700);
-        QVERIFY2(f.dialog->messages.empty(), "no tick after Stop");
     }
 
     void closingDuringConversionDestroysConverter() {

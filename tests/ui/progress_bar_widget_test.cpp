@@ -131,17 +131,6 @@ private slots:
         QCOMPARE(counter.paints, 2);
         QCOMPARE(bar.setPosition(37), 4);
     }
-
-    void ownTextReplacesPercentage() {
-        CTextProgressCtrl bar;
-        prepare(bar, 200, 24);
-        const QImage percentage = bar.grab(bar.contentsRect()).toImage();
-        bar.setText(QStringLiteral("Reading"));
-        QCOMPARE(bar.text(), QStringLiteral("Reading"));
-        QVERIFY(bar.grab(bar.contentsRect()).toImage() != percentage);
-        bar.setText(QString());
-        QCOMPARE(bar.grab(bar.contentsRect()).toImage(), percentage);
-    }
 };
 
 QTEST_MAIN(ProgressBarWidgetTest)
