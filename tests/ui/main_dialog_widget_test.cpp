@@ -1,0 +1,221 @@
+#include <QApplication>
+#include <QContextMenuEvent>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+
+#include "kinorex_dlg.h"
+#include "text_progress_ctrl.h"
+
+using kinorex::CKinorexDlg;
+using kinorex::Converter;
+
+namespace {
+
+// What the test sees of its converter, also after the dialog has destroyed it.
+struct ConverterRecord {
+    std::string sourcePath;
+    std::uint32_t channelMask = 0;
+    std::string outputPrefix;
+    bool running = false;
+    bool destroyed = false;
+    std::vector<int> barAtStop;
+};
+
+// Finishes after three polls of 40% each; the dialog's timer drives it, so no
+// thread is needed. A real PS2AVI over a generated recording drops in for it
+// (see runToFinish) once the engine provides one.
+class PollingConverter : public Converter {
+public:
+    PollingConverter(std::shared_ptr<ConverterRecord> record,
+                     const kinorex::CTextProgressCtrl*& bar)
+        : record_(std::move(record)), bar_(bar) {}
+    ~PollingConverter() override { record_->destroyed = true; }
+
+    int Start(const char* sourcePath, std::uint32_t channelMask,
+              const char* outputPrefix) override {
+        record_->sourcePath = sourcePath;
+        record_->channelMask = channelMask;
+        record_->outputPrefix = outputPrefix;
+        record_->running = true;
+        return 1;
+    }
+    void Stop() override {
+        record_->running = false;
+        record_->barAtStop.push_back(bar_->position());
+    }
+    int GetProgress() override { return progress_ += 40; }
+    int IsFinished() override { return progress_ >= 100; }
+
+private:
+    std::shared_ptr<ConverterRecord> record_;
+    const kinorex::CTextProgressCtrl*& bar_;
+    int progress_ = 0;
+};
+
+// The main dialog with its modal requests answered by the test: messages are
+// recorded instead of shown, pickers return preset paths, and the real channel
+// dialog is closed with OK as soon as it is open.
+class TestDialog : public CKinorexDlg {
+public:
+    struct Message {
+        QString text;
+        int barPosition;
+        bool startEnabled;
+    };
+
+    explicit TestDialog(std::unique_ptr<Converter> converter) : CKinorexDlg(std::move(converter)) {}
+
+    QPushButton* button(const char* name) { return findChild<QPushButton*>(name); }
+    QLineEdit* edit(const char* name) { return findChild<QLineEdit*>(name); }
+    QStringList messageTexts() const {
+        QStringList texts;
+        for (const auto& message : messages) {
+            texts << message.text;
+        }
+        return texts;
+    }
+
+    std::vector<Message> messages;
+    std::optional<std::string> sourceFile;
+    std::optional<std::string> outputFolder;
+
+protected:
+    void showMessage(const std::string& text) override {
+        messages.push_back({QString::fromStdString(text), progressBar().position(),
+                            button("startButton")->isEnabled()});
+    }
+    std::optional<std::string> pickSourceFile() override { return sourceFile; }
+    std::optional<std::string> pickOutputFolder() override { return outputFolder; }
+    std::optional<std::uint32_t> runChannelDialog() override {
+        QTimer::singleShot(0, [] {
+            QWidget* dialog = QApplication::activeModalWidget();
+            QVERIFY(dialog != nullptr);
+            QTest::mouseClick(dialog->findChild<QPushButton*>("okButton"), Qt::LeftButton);
+        });
+        return CKinorexDlg::runChannelDialog();
+    }
+};
+
+struct Fixture {
+    Fixture() : record(std::make_shared<ConverterRecord>()) {
+        dialog = std::make_unique<TestDialog>(std::make_unique<PollingConverter>(record, bar));
+        bar = &dialog->progressBar();
+        dialog->show();
+    }
+
+    void chooseRecording(const std::string& path) {
+        dialog->sourceFile = path;
+        QTest::mouseClick(dialog->button("browseSourceButton"), Qt::LeftButton);
+    }
+
+    std::shared_ptr<ConverterRecord> record;
+    const kinorex::CTextProgressCtrl* bar = nullptr;
+    std::unique_ptr<TestDialog> dialog;
+};
+
+// Start to "Finish" as the user sees it: Start disabled while converting, the
+// bar at 100 when the converter is stopped, at 0 when "Finish" is shown, and
+// Start enabled again only after the message.
+void runToFinish(TestDialog& dialog, const kinorex::CTextProgressCtrl& bar) {
+    QTest::mouseClick(dialog.button("startButton"), Qt::LeftButton);
+    QVERIFY(!dialog.button("startButton")->isEnabled());
+    QVERIFY(dialog.button("stopButton")->isEnabled());
+    QTRY_COMPARE_WITH_TIMEOUT(dialog.messageTexts(), QStringList{"Finish"}, 10000);
+    QCOMPARE(dialog.messages.front().barPosition, 0);
+    QVERIFY(!dialog.messages.front().startEnabled);
+    QCOMPARE(bar.position(), 0);
+    QVERIFY(dialog.button("startButton")->isEnabled());
+    QVERIFY(!dialog.button("stopButton")->isEnabled());
+}
+
+}  // namespace
+
+class MainDialogWidgetTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void controlsAndTabOrder() {
+        Fixture f;
+        QCOMPARE(f.dialog->windowTitle(), QStringLiteral("Kinorex"));
+        QVERIFY(f.dialog->button("startButton")->isEnabled());
+        QVERIFY(!f.dialog->button("stopButton")->isEnabled());
+        QVERIFY(f.dialog->edit("sourcePathEdit")->isReadOnly());
+
+        QStringList chain;
+        for (QWidget* w = f.dialog->nextInFocusChain(); w != f.dialog.get();
+             w = w->nextInFocusChain()) {
+            if (w->focusPolicy() & Qt::TabFocus) {
+                chain << w->objectName();
+            }
+        }
+        QCOMPARE(chain, (QStringList{"browseSourceButton", "browseOutputButton", "startButton",
+                                     "stopButton", "sourcePathEdit", "outputFolderEdit"}));
+    }
+
+    void startWithEmptyPathsAsksForSourceOnly() {
+        Fixture f;
+        QTest::mouseClick(f.dialog->button("startButton"), Qt::LeftButton);
+        QCOMPARE(f.dialog->messageTexts(), QStringList{"Please select source file!"});
+        QVERIFY(!f.record->running);
+    }
+
+    void enterAndEscapeDoNothing() {
+        Fixture f;
+        for (const char* name : {"startButton", "browseOutputButton"}) {
+            QPushButton* button = f.dialog->button(name);
+            button->setFocus();
+            QTest::keyClick(button, Qt::Key_Return);
+            QTest::keyClick(button, Qt::Key_Enter);
+            QTest::keyClick(button, Qt::Key_Escape);
+        }
+        QTest::keyClick(f.dialog->edit("sourcePathEdit"), Qt::Key_Return);
+        QTest::keyClick(f.dialog->edit("sourcePathEdit"), Qt::Key_Escape);
+        QTest::keyClick(f.dialog.get(), Qt::Key_Escape);
+        QVERIFY(f.dialog->isVisible());
+        QVERIFY2(f.dialog->messages.empty(), "no button was pressed");
+    }
+
+    void conversionRunsToFinish() {
+        Fixture f;
+        f.chooseRecording("/rec/cam1.2010.h264");
+        runToFinish(*f.dialog, *f.bar);
+        QCOMPARE(f.record->sourcePath, "/rec/cam1.2010.h264");
+        QCOMPARE(f.record->channelMask, 0xFFFFu);
+        QCOMPARE(f.record->outputPrefix, "/rec/cam1.2010");
+        QCOMPARE(f.record->barAtStop, std::vector<int>{100});
+    }
+
+    void closingDuringConversionDestroysConverter() {
+        Fixture f;
+        f.chooseRecording("/rec/cam1.h264");
+        QTest::mouseClick(f.dialog->button("startButton"), Qt::LeftButton);
+        QVERIFY(f.record->running);
+        f.dialog->close();
+        QVERIFY(!f.dialog->isVisible());
+        QVERIFY(f.dialog->messages.empty());
+        f.dialog.reset();
+        QVERIFY(f.record->destroyed);
+    }
+
+    void contextMenuOffersAboutBox() {
+        Fixture f;
+        QString entry;
+        QTimer::singleShot(0, [&entry] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            QVERIFY(menu != nullptr);
+            entry = menu->actions().value(0)->text();
+            menu->close();
+        });
+        QContextMenuEvent event(QContextMenuEvent::Mouse, QPoint(5, 5),
+                                f.dialog->mapToGlobal(QPoint(5, 5)));
+        QApplication::sendEvent(f.dialog.get(), &event);
+        QCOMPARE(entry, QStringLiteral("关于 Kinorex(&A)..."));
+    }
+};
+
+QTEST_MAIN(MainDialogWidgetTest)
+#include "main_dialog_widget_test.moc"

@@ -1,0 +1,26 @@
+#pragma once
+
+#include <cstdint>
+
+namespace kinorex {
+
+// What the main dialog needs of a conversion: the four operations of PS2AVI.
+// The dialog drives it through this interface so that its logic can be
+// exercised without a real recording and worker thread.
+class Converter {
+public:
+    virtual ~Converter() = default;
+
+    // 1 when the conversion runs on its worker thread, 0 when nothing runs.
+    virtual int Start(const char* sourcePath, std::uint32_t channelMask,
+                      const char* outputPrefix) = 0;
+    // Afterwards nothing runs and every output file is complete; safe to call
+    // at any time, also when nothing runs.
+    virtual void Stop() = 0;
+    // Percentage of the recording read so far; not guaranteed to lie in 0..100.
+    virtual int GetProgress() = 0;
+    // Nonzero once the worker has ended.
+    virtual int IsFinished() = 0;
+};
+
+}  // namespace kinorex

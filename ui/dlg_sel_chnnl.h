@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QDialog>
+#include <array>
+#include <cstdint>
+
+#include "channel_selection.h"
+
+class QCheckBox;
+
+namespace kinorex {
+
+// Asks which channels to convert: an "All" box and one box per channel, all
+// ticked on opening. After OK, channelMask() holds bit n - 1 for every ticked
+// channel n; a cancelled dialog keeps 0xFFFF, which is never used.
+class CDlgSelChnnl : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit CDlgSelChnnl(QWidget* parent = nullptr);
+
+    std::uint32_t channelMask() const { return channelMask_; }
+
+protected:
+    // Sees every left-button press on the dialog and its controls before the
+    // pressed control does, so the "All" rule judges the states from before
+    // the click.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    ChannelBoxStates boxStates() const;
+    void showBoxStates(const ChannelBoxStates& boxes);
+    void onAllClicked();
+    void onOk();
+
+    std::uint32_t channelMask_ = kAllChannelsMask;
+    QCheckBox* allBox_ = nullptr;
+    std::array<QCheckBox*, kChannelCount> channelBoxes_{};
+};
+
+}  // namespace kinorex

@@ -1,0 +1,220 @@
+#include "kinorex_dlg.h"
+
+#include <QContextMenuEvent>
+#include <QFile>
+#include <QFileDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTimerEvent>
+#include <algorithm>
+
+#include "about_dlg.h"
+#include "app_icon.h"
+#include "dialog_geometry.h"
+#include "dlg_sel_chnnl.h"
+#include "text_progress_ctrl.h"
+
+namespace kinorex {
+
+namespace {
+
+constexpr int kFontPointSize = 9;
+constexpr int kWidthUnits = 234;
+constexpr int kHeightUnits = 121;
+
+// Paths travel as the file system's bytes: what the converter opens must be
+// exactly what the picker returned.
+std::string toNativePath(const QString& path) {
+    return QFile::encodeName(path).toStdString();
+}
+
+QString fromNativePath(const std::string& path) {
+    return QFile::decodeName(QByteArray::fromStdString(path));
+}
+
+QPushButton* makeButton(QWidget* parent, const QString& caption, const QString& name,
+                        const DialogRect& rect, DialogBaseUnits base) {
+    auto* button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    // Not even a focused button reacts to Enter in this dialog.
+    button->setAutoDefault(false);
+    placeControl(*button, rect, base);
+    return button;
+}
+
+QLineEdit* makePathEdit(QWidget* parent, const QString& name, const DialogRect& rect,
+                        DialogBaseUnits base) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(name);
+    // The paths change only through the Browse buttons.
+    edit->setReadOnly(true);
+    placeControl(*edit, rect, base);
+    return edit;
+}
+
+void makeLabel(QWidget* parent, const QString& text, const DialogRect& rect, DialogBaseUnits base) {
+    auto* label = new QLabel(text, parent);
+    label->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    placeControl(*label, rect, base);
+    // A caption wider than its template grows to the left, keeping its right
+    // edge beside the field it names.
+    const int missing = label->sizeHint().width() - label->width();
+    if (missing > 0) {
+        label->setGeometry(label->geometry().adjusted(-std::min(missing, label->x()), 0, 0, 0));
+    }
+}
+
+}  // namespace
+
+CKinorexDlg::CKinorexDlg(std::unique_ptr<Converter> converter, QWidget* parent)
+    : QDialog(parent), converter_(std::move(converter)), logic_(*this, *converter_) {
+    setObjectName(QStringLiteral("CKinorexDlg"));
+    setWindowTitle(QStringLiteral("Kinorex"));
+    setWindowIcon(appIcon());
+    // A caption with a close box only: no minimise or maximise box.
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                   Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setFont(dialogFont(kFontPointSize));
+    createControls();
+
+    connect(browseSourceButton_, &QPushButton::clicked, this, [this] { logic_.chooseSource(); });
+    connect(browseOutputButton_, &QPushButton::clicked, this,
+            [this] { logic_.chooseOutputFolder(); });
+    connect(startButton_, &QPushButton::clicked, this, [this] { logic_.start(); });
+    connect(stopButton_, &QPushButton::clicked, this, [this] { logic_.stop(); });
+
+    logic_.initialise();
+}
+
+CKinorexDlg::~CKinorexDlg() = default;
+
+// In the template's order, which is also the tab order.
+void CKinorexDlg::createControls() {
+    const DialogBaseUnits base = baseUnitsOf(font());
+    browseSourceButton_ = makeButton(this, QStringLiteral("Browse"),
+                                     QStringLiteral("browseSourceButton"), {193, 22, 33, 16}, base);
+    browseOutputButton_ = makeButton(this, QStringLiteral("Browse"),
+                                     QStringLiteral("browseOutputButton"), {193, 44, 33, 16}, base);
+    startButton_ = makeButton(this, QStringLiteral("Start"), QStringLiteral("startButton"),
+                              {65, 94, 40, 16}, base);
+    stopButton_ = makeButton(this, QStringLiteral("Stop"), QStringLiteral("stopButton"),
+                             {127, 95, 40, 16}, base);
+    sourcePathEdit_ = makePathEdit(this, QStringLiteral("sourcePathEdit"), {57, 22, 133, 16}, base);
+    makeLabel(this, QStringLiteral("Source file:"), {14, 25, 36, 11}, base);
+    makeLabel(this, QStringLiteral("Progress:"), {7, 71, 42, 13}, base);
+    progressBar_ = new CTextProgressCtrl(this);
+    progressBar_->setObjectName(QStringLiteral("progressBar"));
+    placeControl(*progressBar_, {57, 68, 133, 15}, base);
+    makeLabel(this, QStringLiteral("AVIFilePath:"), {7, 47, 42, 13}, base);
+    outputFolderEdit_ =
+        makePathEdit(this, QStringLiteral("outputFolderEdit"), {57, 44, 133, 16}, base);
+    setFixedSize(clientSize(kWidthUnits, kHeightUnits, base));
+}
+
+void CKinorexDlg::showMessage(const std::string& text) {
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Kinorex"), QString::fromStdString(text),
+                    QMessageBox::Ok, this);
+    box.exec();
+}
+
+std::optional<std::string> CKinorexDlg::pickSourceFile() {
+    QFileDialog dialog(this, QString(), QString(), QStringLiteral("h264 files (*.h264)"));
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setDefaultSuffix(QStringLiteral("h264"));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    return toNativePath(dialog.selectedFiles().constFirst());
+}
+
+std::optional<std::string> CKinorexDlg::pickOutputFolder() {
+    const QString folder =
+        QFileDialog::getExistingDirectory(this, QStringLiteral("Please select avi file path:"));
+    if (folder.isEmpty()) {
+        return std::nullopt;
+    }
+    return toNativePath(folder);
+}
+
+std::optional<std::uint32_t> CKinorexDlg::runChannelDialog() {
+    CDlgSelChnnl dialog(this);
+    if (dialog.exec() != QDialog::Accepted) {
+        return std::nullopt;
+    }
+    return dialog.channelMask();
+}
+
+void CKinorexDlg::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+        case Qt::Key_Escape:
+        case Qt::Key_Return:
+        case Qt::Key_Enter:
+            event->accept();
+            return;
+        default:
+            QDialog::keyPressEvent(event);
+    }
+}
+
+void CKinorexDlg::timerEvent(QTimerEvent* event) {
+    if (progressTimer_ != 0 && event->timerId() == progressTimer_) {
+        logic_.timerTick(MainDialogLogic::kProgressTimerId);
+        return;
+    }
+    QDialog::timerEvent(event);
+}
+
+void CKinorexDlg::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    menu.addAction(QStringLiteral("关于 Kinorex(&A)..."), this, [this] {
+        CAboutDlg about(this);
+        about.exec();
+    });
+    menu.exec(event->globalPos());
+}
+
+void CKinorexDlg::showPaths(const std::string& sourcePath, const std::string& outputFolder) {
+    sourcePathEdit_->setText(fromNativePath(sourcePath));
+    outputFolderEdit_->setText(fromNativePath(outputFolder));
+}
+
+void CKinorexDlg::setStartEnabled(bool enabled) {
+    startButton_->setEnabled(enabled);
+}
+
+void CKinorexDlg::setStopEnabled(bool enabled) {
+    stopButton_->setEnabled(enabled);
+}
+
+void CKinorexDlg::setProgressRange(int lower, int upper) {
+    progressBar_->setRange(lower, upper);
+}
+
+void CKinorexDlg::setProgressTextShown(bool shown) {
+    progressBar_->setTextShown(shown);
+}
+
+void CKinorexDlg::setProgressPosition(int position) {
+    progressBar_->setPosition(position);
+}
+
+// The logic has a single timer; Qt numbers its timers itself, so the logic's
+// id needs no mapping beyond remembering Qt's.
+void CKinorexDlg::armTimer(int /*timerId*/, int milliseconds) {
+    disarmTimer(MainDialogLogic::kProgressTimerId);
+    progressTimer_ = startTimer(milliseconds);
+}
+
+void CKinorexDlg::disarmTimer(int /*timerId*/) {
+    if (progressTimer_ != 0) {
+        killTimer(progressTimer_);
+        progressTimer_ = 0;
+    }
+}
+
+}  // namespace kinorex

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <string>
+
+#include "converter.h"
+#include "main_dialog_platform.h"
+
+namespace kinorex {
+
+// The main dialog without its widgets: the two paths, the checks before a
+// start and their order, the idle/converting states and the progress poll.
+class MainDialogLogic {
+public:
+    enum class State { Idle, Converting };
+
+    static constexpr int kProgressTimerId = 1000;
+    static constexpr int kProgressIntervalMs = 500;
+
+    MainDialogLogic(MainDialogPlatform& platform, Converter& converter);
+
+    // Dialog start: progress range 0..100 with its text shown, state idle.
+    void initialise();
+
+    void chooseSource();
+    void chooseOutputFolder();
+    void start();
+    void stop();
+    // Ticks of timers other than the progress timer are not ours and change nothing.
+    void timerTick(int timerId);
+
+    State state() const { return state_; }
+    const std::string& sourcePath() const { return sourcePath_; }
+    const std::string& outputFolder() const { return outputFolder_; }
+
+private:
+    void enterState(State state);
+
+    MainDialogPlatform& platform_;
+    Converter& converter_;
+    std::string sourcePath_;
+    std::string outputFolder_;
+    State state_ = State::Idle;
+};
+
+}  // namespace kinorex

@@ -1,0 +1,30 @@
+#include "converter_factory.h"
+#include "ps2avi.h"
+
+namespace kinorex {
+
+namespace {
+
+// The engine's converter behind the dialog's interface. Destroying PS2AVI
+// stops a running conversion, so closing the dialog stops it too.
+class Ps2aviConverter final : public Converter {
+public:
+    int Start(const char* sourcePath, std::uint32_t channelMask,
+              const char* outputPrefix) override {
+        return converter_.Start(sourcePath, channelMask, outputPrefix);
+    }
+    void Stop() override { converter_.Stop(); }
+    int GetProgress() override { return converter_.GetProgress(); }
+    int IsFinished() override { return converter_.IsFinished(); }
+
+private:
+    PS2AVI converter_;
+};
+
+}  // namespace
+
+std::unique_ptr<Converter> makeConverter() {
+    return std::make_unique<Ps2aviConverter>();
+}
+
+}  // namespace kinorex
