@@ -1,15 +1,38 @@
 // kinorex-convert as a user runs it: a real process, its exit status and output.
 #include <gtest/gtest.h>
 
+#include <csignal>
 #include <fstream>
 
 #include "child_process.h"
+#include "ffprobe.h"
+#include "media_files.h"
+#include "recording_generator.h"
 #include "temp_path.h"
 
 namespace kinorex::cli {
 namespace {
 
 const std::filesystem::path kConverter = KINOREX_BIN_DIR "/kinorex-convert";
+const std::filesystem::path kSample = KINOREX_SOURCE_DIR "/samples/sample.h264";
+
+bool contains(const std::string& text, const std::string& part) {
+    return text.find(part) != std::string::npos;
+}
+
+// A folder holding a copy of the bundled sample recording.
+struct SampleFolder {
+    test::TempPath folder{"cli-sample"};
+    std::filesystem::path recording = folder.path() / "rec.h264";
+
+    SampleFolder() {
+        std::filesystem::create_directories(folder.path());
+        std::filesystem::copy_file(kSample, recording);
+    }
+    std::filesystem::path avi(int channel) const {
+        return folder.path() / ("rec_" + std::to_string(channel) + ".avi");
+    }
+};
 
 test::ProcessResult convert(const std::vector<std::string>& arguments) {
     return test::runProcess(kConverter, arguments);
@@ -58,6 +81,68 @@ TEST(CliProcess, SourcesThatAreNoRecordingFailWithTheirReason) {
     EXPECT_NE(result.err.find("Failed to convert! " + text.string() + ": not a recording"),
               std::string::npos);
     EXPECT_EQ(result.out, "");  // quiet
+}
+
+TEST(CliProcess, OneBadSourceDoesNotStopTheOthers) {
+    const SampleFolder sample;
+    const auto missing = (sample.folder.path() / "missing.h264").string();
+    const auto result = convert({missing, sample.recording.string(), "-c", "1-3"});
+
+    EXPECT_EQ(result.exitStatus, 1);
+    EXPECT_TRUE(contains(result.err, "Failed to convert! " + missing));
+    // Next to the source by default; channels 1 to 3 have video, 4 is not selected.
+    for (int channel = 1; channel <= 3; ++channel) {
+        ASSERT_TRUE(std::filesystem::exists(sample.avi(channel))) << channel;
+        EXPECT_TRUE(contains(result.out, sample.avi(channel).string() + "  " +
+                                             std::to_string(std::filesystem::file_size(
+                                                 sample.avi(channel))) + " bytes"));
+    }
+    EXPECT_FALSE(std::filesystem::exists(sample.avi(4)));
+}
+
+TEST(CliProcess, InfoShowsWhatStartWouldFindAndWritesNothing) {
+    const SampleFolder sample;
+    const auto result = convert({"--info", "-c", "1,3,5", sample.recording.string()});
+
+    EXPECT_EQ(result.exitStatus, 0);
+    const auto prefix = sample.folder.path().string() + "/rec_";
+    EXPECT_TRUE(contains(result.out, "        1   704x576           25    yes    yes             25  " + prefix + "1.avi\n"));
+    EXPECT_TRUE(contains(result.out, "        2   352x288           25    yes    yes              -  -\n"));  // not selected
+    EXPECT_TRUE(contains(result.out, "        3   704x288           25    yes     no             25  " + prefix + "3.avi\n"));
+    EXPECT_TRUE(contains(result.out, "        5   704x576            0     no     no              -  -\n"));  // no video
+    EXPECT_FALSE(std::filesystem::exists(sample.avi(1)));
+}
+
+TEST(CliProcess, InterruptStopsTheConversionAndLeavesCompleteFiles) {
+    ASSERT_TRUE(test::ffmpegAvailable());
+    const test::TempPath folder("cli-interrupt");
+    std::filesystem::create_directories(folder.path());
+    // Long enough that the conversion is still running when the signal arrives.
+    tools::RecordingPlan plan;
+    plan.output = folder.path() / "long.h264";
+    plan.loopSeconds = 2000;
+    plan.channels = {{.channelNumber = 1,
+                      .video = test::fixturePath("pal_352x288_25fps.264"),
+                      .speech = test::fixturePath("speech_1.s16")},
+                     {.channelNumber = 2, .video = test::fixturePath("pal_704x288_25fps.264")}};
+    tools::generateRecording(plan);
+
+    test::ChildProcess converter(kConverter, {plan.output.string()});
+    ASSERT_TRUE(converter.waitForOutput("Converting", std::chrono::seconds(30)));
+    converter.sendSignal(SIGINT);
+    const auto result = converter.wait();
+
+    EXPECT_EQ(result.exitStatus, 130);
+    // ffprobe counts every packet through the index, so a file left incomplete fails here.
+    for (int channel = 1; channel <= 2; ++channel) {
+        const auto avi = (folder.path() / ("long_" + std::to_string(channel) + ".avi")).string();
+        const auto streams = test::probeStreams(avi);
+        ASSERT_EQ(streams.size(), channel == 1 ? 2u : 1u) << avi;
+        EXPECT_EQ(streams[0].at("codec_name"), "h264");
+        const int packets = std::stoi(streams[0].at("nb_read_packets"));
+        EXPECT_GT(packets, 0);
+        EXPECT_LT(packets, 2000 * 25);  // stopped early
+    }
 }
 
 }  // namespace
