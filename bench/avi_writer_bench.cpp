@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/avi/avi_writer.h"
-#include "engine/avi/file_sink.h"
+#include "avi/avi_writer.h"
+#include "avi/file_sink.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "engine/channel_formats.h"
+#include "channel_formats.h"
 
 namespace kinorex {
 namespace {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <optional>
 
-#include "engine/avi/avi_writer.h"
+#include "avi/avi_writer.h"
 
 namespace kinorex {
 

@@ -1,9 +1,9 @@
-#include "engine/channel_output.h"
+#include "channel_output.h"
 
 #include <cerrno>
 #include <span>
 
-#include "engine/channel_formats.h"
+#include "channel_formats.h"
 
 namespace kinorex {
 

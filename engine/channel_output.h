@@ -4,8 +4,8 @@
 #include <functional>
 #include <memory>
 
-#include "engine/avi/avi_writer.h"
-#include "engine/avi/file_sink.h"
+#include "avi/avi_writer.h"
+#include "avi/file_sink.h"
 
 namespace kinorex {
 

@@ -3,11 +3,11 @@
 #include <array>
 #include <cstdint>
 
+#include "recording_layout.h"
+
 namespace kinorex {
 
 class RecordingReader;
-
-inline constexpr int kChannelCount = 16;
 
 // What a conversion knows about one channel before the worker starts.
 struct ChannelInfo {

@@ -1,14 +1,11 @@
 #pragma once
 
-#include <cstddef>
 #include <cstdint>
 
-namespace kinorex {
+#include "little_endian.h"
+#include "recording_layout.h"
 
-// Every record buffer in the engine has this size, so a payload can be at most
-// kFrameBufferSize - kFrameHeaderSize bytes.
-inline constexpr std::size_t kFrameBufferSize = 0x80000;
-inline constexpr std::size_t kFrameHeaderSize = 24;
+namespace kinorex {
 
 enum class FrameType : std::uint8_t { Video = 2, Audio = 3 };
 
@@ -17,10 +14,7 @@ class FrameRecord {
 public:
     FrameRecord(const std::uint8_t* record, std::uint32_t size) : record_(record), size_(size) {}
 
-    std::uint32_t channelIndex() const {
-        return std::uint32_t{record_[0]} | std::uint32_t{record_[1]} << 8 |
-               std::uint32_t{record_[2]} << 16 | std::uint32_t{record_[3]} << 24;
-    }
+    std::uint32_t channelIndex() const { return loadLe32(record_); }
     std::uint8_t type() const { return record_[7]; }
     bool isVideo() const { return type() == static_cast<std::uint8_t>(FrameType::Video); }
     bool isAudio() const { return type() == static_cast<std::uint8_t>(FrameType::Audio); }

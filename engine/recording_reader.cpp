@@ -10,7 +10,6 @@ namespace kinorex {
 
 namespace {
 
-constexpr std::size_t kFrameHeaderSize = 24;
 constexpr std::size_t kPayloadLengthOffset = 20;
 
 constexpr std::size_t kVideoStandardOffset = 13;
@@ -18,8 +17,6 @@ constexpr std::size_t kResolutionCodeOffset = 359;  // + channel number
 constexpr std::size_t kFrameRateCodeOffset = 391;   // + channel number
 constexpr std::size_t kIndexEntryCountOffset = 1416;
 constexpr std::size_t kIndexEndOffset = 1420;
-
-constexpr std::uint8_t kChannelCount = 16;
 
 struct PictureSize {
     std::int32_t width;

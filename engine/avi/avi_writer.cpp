@@ -1,4 +1,4 @@
-#include "engine/avi/avi_writer.h"
+#include "avi/avi_writer.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -6,8 +6,8 @@
 #include <span>
 #include <vector>
 
-#include "engine/avi/file_sink.h"
-#include "engine/avi/riff_writer.h"
+#include "avi/file_sink.h"
+#include "avi/riff_writer.h"
 
 namespace kinorex {
 

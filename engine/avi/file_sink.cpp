@@ -1,4 +1,4 @@
-#include "engine/avi/file_sink.h"
+#include "avi/file_sink.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

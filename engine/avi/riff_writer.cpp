@@ -1,4 +1,4 @@
-#include "engine/avi/riff_writer.h"
+#include "avi/riff_writer.h"
 
 #include <array>
 #include <cstring>

@@ -6,7 +6,7 @@
 #include <span>
 #include <vector>
 
-#include "engine/avi/file_sink.h"
+#include "avi/file_sink.h"
 
 namespace kinorex {
 

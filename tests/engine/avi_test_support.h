@@ -15,7 +15,7 @@
 
 #include <unistd.h>
 
-#include "engine/avi/file_sink.h"
+#include "avi/file_sink.h"
 
 namespace kinorex::testing {
 

@@ -6,7 +6,7 @@
 #include <numbers>
 
 #include "annexb.h"
-#include "engine/channel_output.h"
+#include "channel_output.h"
 #include "ffprobe.h"
 #include "media_files.h"
 #include "temp_path.h"

@@ -1,4 +1,4 @@
-#include "engine/channel_output.h"
+#include "channel_output.h"
 
 #include <gtest/gtest.h>
 
@@ -9,7 +9,7 @@
 #include <unistd.h>
 
 #include "avi_test_support.h"
-#include "engine/channel_formats.h"
+#include "channel_formats.h"
 
 namespace kinorex {
 namespace {
