@@ -6,10 +6,13 @@
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
+#include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -181,6 +184,40 @@ inline std::vector<std::byte> readFile(const std::string& path) {
 
 inline std::string tempPath(const std::string& name) {
     return ::testing::TempDir() + "kinorex_" + std::to_string(::getpid()) + "_" + name;
+}
+
+// Output (stdout and stderr) of a shell command that must succeed.
+inline std::string run(const std::string& command) {
+    std::string output;
+    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
+    if (pipe == nullptr) {
+        ADD_FAILURE() << "cannot run " << command;
+        return output;
+    }
+    char buffer[4096];
+    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) {
+        output.append(buffer, n);
+    }
+    EXPECT_EQ(::pclose(pipe), 0) << command << "\n" << output;
+    return output;
+}
+
+// ffprobe's "key=value" lines, one map per [STREAM] section.
+inline std::vector<std::map<std::string, std::string>> probeStreams(const std::string& path) {
+    std::istringstream lines(
+        run("ffprobe -v error -count_packets -show_entries "
+            "stream=codec_name,sample_rate,channels,nb_read_packets,"
+            "r_frame_rate,width,height '" +
+            path + "'"));
+    std::vector<std::map<std::string, std::string>> streams;
+    for (std::string line; std::getline(lines, line);) {
+        if (line == "[STREAM]") {
+            streams.emplace_back();
+        } else if (auto eq = line.find('='); eq != std::string::npos && !streams.empty()) {
+            streams.back()[line.substr(0, eq)] = line.substr(eq + 1);
+        }
+    }
+    return streams;
 }
 
 }  // namespace kinorex::testing

@@ -3,10 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
-#include <cstdio>
-#include <map>
 #include <numbers>
-#include <sstream>
 
 #include "avi_test_support.h"
 #include "engine/channel_output.h"
@@ -46,39 +43,6 @@ std::vector<AccessUnit> splitAccessUnits(const std::vector<std::byte>& stream) {
     return units;
 }
 
-std::string run(const std::string& command) {
-    std::string output;
-    FILE* pipe = ::popen((command + " 2>&1").c_str(), "r");
-    if (pipe == nullptr) {
-        ADD_FAILURE() << "cannot run " << command;
-        return output;
-    }
-    char buffer[4096];
-    while (std::size_t n = std::fread(buffer, 1, sizeof buffer, pipe)) {
-        output.append(buffer, n);
-    }
-    EXPECT_EQ(::pclose(pipe), 0) << command << "\n" << output;
-    return output;
-}
-
-// ffprobe's "key=value" lines, one map per [STREAM] section.
-std::vector<std::map<std::string, std::string>> probeStreams(const std::string& path) {
-    std::istringstream lines(
-        run("ffprobe -v error -count_packets -show_entries "
-            "stream=codec_name,sample_rate,channels,nb_read_packets,"
-            "r_frame_rate,width,height '" +
-            path + "'"));
-    std::vector<std::map<std::string, std::string>> streams;
-    for (std::string line; std::getline(lines, line);) {
-        if (line == "[STREAM]") {
-            streams.emplace_back();
-        } else if (auto eq = line.find('='); eq != std::string::npos && !streams.empty()) {
-            streams.back()[line.substr(0, eq)] = line.substr(eq + 1);
-        }
-    }
-    return streams;
-}
-
 TEST(ChannelOutputFfprobeTest, RealH264AndPcmReadAsTwoCleanStreams) {
     ASSERT_EQ(std::system("command -v ffprobe >/dev/null && command -v ffmpeg >/dev/null"), 0)
         << "ffprobe and ffmpeg are needed (scripts/setup installs them)";
@@ -107,7 +71,7 @@ TEST(ChannelOutputFfprobeTest, RealH264AndPcmReadAsTwoCleanStreams) {
     }
     output.Release();
 
-    auto streams = probeStreams(path);
+    auto streams = testing::probeStreams(path);
     ASSERT_EQ(streams.size(), 2u);
     EXPECT_EQ(streams[0]["codec_name"], "h264");
     EXPECT_EQ(streams[0]["width"], "160");
@@ -119,7 +83,7 @@ TEST(ChannelOutputFfprobeTest, RealH264AndPcmReadAsTwoCleanStreams) {
     EXPECT_EQ(streams[1]["channels"], "1");
     EXPECT_EQ(streams[1]["nb_read_packets"], "25");
 
-    EXPECT_EQ(run("ffmpeg -nostdin -v error -i '" + path + "' -f null -"), "");
+    EXPECT_EQ(testing::run("ffmpeg -nostdin -v error -i '" + path + "' -f null -"), "");
     std::remove(path.c_str());
 }
 
