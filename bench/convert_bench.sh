@@ -5,6 +5,9 @@
 # not grow with the size beyond the index the AVI files keep (16 bytes per chunk).
 #
 # usage: bench/convert_bench.sh [MEGABYTES...]      (default: 100 500)
+# Columns: the recording, its records (16 channels x 25 video + 25 voice frames a second),
+# both wall times and their ratio with a warm page cache, then both again each ending with
+# sync, and the converter's peak resident memory.
 # Needs a release build (build/bin/make-recording, build/bin/kinorex-convert) and
 # /usr/bin/time (Debian package "time"). Work files go to $TMPDIR (default /tmp).
 set -eu
@@ -30,6 +33,10 @@ while [ $n -le 16 ]; do
     n=$((n + 1))
 done
 
+ratio() {
+    echo "$1 $2" | awk '{ printf "%.2f", ($2 > 0 ? $1 / $2 : 0) }'
+}
+
 # Seconds of wall time and peak resident kilobytes of a command, from GNU time.
 measure() {
     /usr/bin/time -f "%e %M" -o "$work/time" "$@" >/dev/null
@@ -37,23 +44,33 @@ measure() {
 }
 
 sizes=${*:-100 500}
-printf '%-10s %-8s %-10s %-10s %-8s %-14s\n' size records copy_s convert_s ratio convert_peak_kB
+printf '%-8s %-9s %-8s %-10s %-7s %-12s %-13s %-7s %-10s\n' size records copy_s convert_s ratio \
+    copy_sync_s convert_sync_s ratio peak_kB
 for megabytes in $sizes; do
     recording=$work/rec.h264
     seconds=$((megabytes * 4))
     # shellcheck disable=SC2086
     "$bin/make-recording" -o "$recording" --loop-seconds $seconds $channels
     bytes=$(stat -c %s "$recording")
+    mkdir -p "$work/out"
     sync
+    # Warm page cache: both read the recording from memory and leave their output there.
     set -- $(measure sh -c "cat '$recording' > '$work/copy.h264'")
     copy=$1
     rm -f "$work/copy.h264"
-    mkdir -p "$work/out"
     set -- $(measure "$bin/kinorex-convert" -q -o "$work/out" "$recording")
     convert=$1 peak=$2
-    records=$(( seconds * 16 * 50 ))
-    ratio=$(echo "$convert $copy" | awk '{ printf "%.2f", ($2 > 0 ? $1 / $2 : 0) }')
-    printf '%-10s %-8s %-10s %-10s %-8s %-14s\n' "$((bytes / 1000000))MB" "$records" "$copy" \
-        "$convert" "$ratio" "$peak"
+    rm -f "$work"/out/*
+    sync
+    # The same, each done only once its output is on disk.
+    set -- $(measure sh -c "cat '$recording' > '$work/copy.h264' && sync")
+    copySync=$1
+    rm -f "$work/copy.h264"
+    sync
+    set -- $(measure sh -c "'$bin/kinorex-convert' -q -o '$work/out' '$recording' && sync")
+    convertSync=$1
+    printf '%-8s %-9s %-8s %-10s %-7s %-12s %-13s %-7s %-10s\n' "$((bytes / 1000000))MB" \
+        "$((seconds * 16 * 50))" "$copy" "$convert" "$(ratio "$convert" "$copy")" \
+        "$copySync" "$convertSync" "$(ratio "$convertSync" "$copySync")" "$peak"
     rm -rf "$work/out" "$recording"
 done
