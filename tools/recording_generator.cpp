@@ -2,6 +2,7 @@
 
 #include <array>
 #include <cmath>
+#include <fstream>
 #include <limits>
 #include <regex>
 #include <stdexcept>
@@ -185,29 +186,9 @@ test::IndexEntry keyFrameEntry(std::uint64_t offset, std::uint32_t channelIndex)
     return entry;
 }
 
-}  // namespace
-
-std::vector<Bytes> encodeSpeech(std::span<const std::int16_t> pcm) {
-    HiVoiceContext encoder{};
-    HI_VOICE_EncReset(&encoder, HI_VOICE_TYPE_ADPCM);
-    std::vector<Bytes> frames;
-    for (std::size_t at = 0; at + kVoiceFrameSamples <= pcm.size(); at += kVoiceFrameSamples) {
-        Bytes frame(HI_VOICE_MAX_ENCODED_BYTES);
-        if (HI_VOICE_EncodeFrame(&encoder, pcm.data() + at, frame.data(), kVoiceFrameSamples) !=
-            HI_VOICE_OK) {
-            throw std::runtime_error("the voice encoder refused a frame");
-        }
-        frame.resize(HI_VOICE_FRAME_HEADER_BYTES + 2 * std::size_t{frame[2]});
-        frames.push_back(std::move(frame));
-    }
-    return frames;
-}
-
-void generateRecording(const RecordingPlan& plan) {
-    test::RecordingBuilder builder;
-    std::vector<Track> tracks = makeTracks(plan, builder);
-    builder.streamTo(plan.output);
-
+// The frame records in time order, with the awkward extras and the index chain.
+void writeRecords(const RecordingPlan& plan, std::vector<Track>& tracks,
+                  test::RecordingBuilder& builder) {
     std::vector<test::IndexEntry> entries;
     std::size_t written = 0;
     const test::AccessUnit* lastPicture = nullptr;
@@ -252,7 +233,40 @@ void generateRecording(const RecordingPlan& plan) {
                         .payload = Bytes(bytes.begin(), bytes.begin() + bytes.size() / 2),
                         .declaredLength = static_cast<std::uint32_t>(bytes.size())});
     }
-    builder.finishStream();
+}
+
+}  // namespace
+
+std::vector<Bytes> encodeSpeech(std::span<const std::int16_t> pcm) {
+    HiVoiceContext encoder{};
+    HI_VOICE_EncReset(&encoder, HI_VOICE_TYPE_ADPCM);
+    std::vector<Bytes> frames;
+    for (std::size_t at = 0; at + kVoiceFrameSamples <= pcm.size(); at += kVoiceFrameSamples) {
+        Bytes frame(HI_VOICE_MAX_ENCODED_BYTES);
+        if (HI_VOICE_EncodeFrame(&encoder, pcm.data() + at, frame.data(), kVoiceFrameSamples) !=
+            HI_VOICE_OK) {
+            throw std::runtime_error("the voice encoder refused a frame");
+        }
+        frame.resize(HI_VOICE_FRAME_HEADER_BYTES + 2 * std::size_t{frame[2]});
+        frames.push_back(std::move(frame));
+    }
+    return frames;
+}
+
+void generateRecording(const RecordingPlan& plan) {
+    test::RecordingBuilder builder;
+    std::vector<Track> tracks = makeTracks(plan, builder);
+    std::ofstream file(plan.output, std::ios::binary | std::ios::trunc);
+    if (!file) {
+        throw std::runtime_error("cannot create " + plan.output.string());
+    }
+    try {
+        builder.streamTo(file);
+        writeRecords(plan, tracks, builder);
+        builder.finishStream();
+    } catch (const std::runtime_error&) {
+        throw std::runtime_error("cannot write " + plan.output.string());
+    }
 }
 
 }  // namespace kinorex::tools
