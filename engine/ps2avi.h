@@ -27,7 +27,8 @@ public:
 
     // 1 when the worker runs, 0 when the recording cannot be opened, the
     // pre-scan cannot get its buffer or the worker cannot be started. Only the
-    // low 16 bits of the mask count (bit i: channel number i + 1).
+    // low 16 bits of the mask count (bit i: channel number i + 1). A conversion still
+    // running or not yet stopped is stopped first.
     int Start(const char* sourcePath, std::uint32_t channelMask, const char* outputPrefix);
 
     // Percentage of the recording read so far; may pass 100 if the file grows.
