@@ -88,7 +88,17 @@ void PS2AVI::createOutputs(std::uint32_t channelMask, const char* outputPrefix) 
     }
 }
 
+std::thread PS2AVI::launchWorker() {
+    return std::thread(&PS2AVI::run, this);
+}
+
+std::unique_ptr<std::int16_t[]> PS2AVI::allocatePcmBuffer() {
+    return std::unique_ptr<std::int16_t[]>(new (std::nothrow) std::int16_t[kPcmBufferSamples]);
+}
+
 int PS2AVI::Start(const char* sourcePath, std::uint32_t channelMask, const char* outputPrefix) {
+    // Replacing a worker that was never joined would end the program.
+    Stop();
     if (!prepare(sourcePath, channelMask, nullptr)) {
         return 0;
     }
@@ -97,7 +107,7 @@ int PS2AVI::Start(const char* sourcePath, std::uint32_t channelMask, const char*
 
     stopRequest_ = 0;
     try {
-        worker_ = std::thread(&PS2AVI::run, this);
+        worker_ = launchWorker();
     } catch (const std::system_error&) {
         // Without a worker the finished flag would never rise: report the
         // failure and leave nothing open.
@@ -112,7 +122,7 @@ int PS2AVI::Start(const char* sourcePath, std::uint32_t channelMask, const char*
 
 void PS2AVI::run() {
     std::unique_ptr<std::uint8_t[]> frame(new (std::nothrow) std::uint8_t[kFrameBufferSize]);
-    std::unique_ptr<std::int16_t[]> pcm(new (std::nothrow) std::int16_t[kPcmBufferSamples]);
+    std::unique_ptr<std::int16_t[]> pcm = allocatePcmBuffer();
     if (frame && pcm) {
         // One decoder context serves every channel: type-3 frames carry their
         // starting state, so interleaved streams do not disturb each other.
@@ -134,8 +144,10 @@ void PS2AVI::run() {
                 } else if (record.isAudio() && channels_[k].hasAudio) {
                     std::int16_t samples = 0;
                     if (holdsWholeVoiceFrame(record)) {
-                        // The decoder may repack some payload layouts in place, so it gets our buffer itself.
-                        HI_VOICE_DecodeFrame(&voice, frame.get() + kFrameHeaderSize, pcm.get(), &samples);
+                        // The decoder may repack some payload layouts in place, so it gets our
+                        // buffer itself.
+                        HI_VOICE_DecodeFrame(&voice, frame.get() + kFrameHeaderSize, pcm.get(),
+                                             &samples);
                     }
                     outputs_[k].WriteAudio(pcm.get(), static_cast<std::int16_t>(samples * 2));
                 }

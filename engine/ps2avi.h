@@ -3,6 +3,7 @@
 #include <array>
 #include <atomic>
 #include <cstdint>
+#include <memory>
 #include <thread>
 
 #include "channel_output.h"
@@ -26,7 +27,8 @@ public:
 
     // 1 when the worker runs, 0 when the recording cannot be opened, the
     // pre-scan cannot get its buffer or the worker cannot be started. Only the
-    // low 16 bits of the mask count (bit i: channel number i + 1).
+    // low 16 bits of the mask count (bit i: channel number i + 1). A conversion still
+    // running or not yet stopped is stopped first.
     int Start(const char* sourcePath, std::uint32_t channelMask, const char* outputPrefix);
 
     // Percentage of the recording read so far; may pass 100 if the file grows.
@@ -46,6 +48,12 @@ public:
     // Whether the last Start created (or tried to create) the channel's AVI
     // file; index i is channel number i + 1.
     bool channelOpened(int index) const { return open_[index] != 0; }
+
+protected:
+    // Seams for tests that need the worker thread or the worker's PCM buffer to be
+    // unavailable; a subclass that overrides them calls Stop in its own destructor.
+    virtual std::thread launchWorker();
+    virtual std::unique_ptr<std::int16_t[]> allocatePcmBuffer();
 
 private:
     bool prepare(const char* sourcePath, std::uint32_t channelMask, ChannelTable* fromHeader);

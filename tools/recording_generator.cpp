@@ -1,9 +1,10 @@
 #include "recording_generator.h"
 
 #include <array>
+#include <cctype>
 #include <cmath>
+#include <fstream>
 #include <limits>
-#include <regex>
 #include <stdexcept>
 #include <string>
 
@@ -42,13 +43,40 @@ struct ClipFormat {
     std::uint8_t resolutionCode;
 };
 
+// A run of decimal digits in a file name.
+struct NumberInName {
+    int value;
+    std::size_t begin;
+    std::size_t end;  // just past the last digit
+};
+
+std::vector<NumberInName> numbersIn(const std::string& name) {
+    std::vector<NumberInName> numbers;
+    for (std::size_t at = 0; at < name.size();) {
+        if (!std::isdigit(static_cast<unsigned char>(name[at]))) {
+            ++at;
+            continue;
+        }
+        const std::size_t begin = at;
+        int value = 0;
+        for (; at < name.size() && std::isdigit(static_cast<unsigned char>(name[at])); ++at) {
+            value = std::min(value * 10 + (name[at] - '0'), 1000000);
+        }
+        numbers.push_back({value, begin, at});
+    }
+    return numbers;
+}
+
 // The fixtures carry their picture size in the name ("pal_704x576_25fps.264").
 ClipFormat clipFormat(const std::filesystem::path& clip) {
-    std::smatch match;
     const std::string name = clip.filename().string();
-    if (std::regex_search(name, match, std::regex("(\\d+)x(\\d+)"))) {
-        const int width = std::stoi(match[1]);
-        const int height = std::stoi(match[2]);
+    const std::vector<NumberInName> numbers = numbersIn(name);
+    for (std::size_t i = 0; i + 1 < numbers.size(); ++i) {
+        if (name[numbers[i].end] != 'x' || numbers[i + 1].begin != numbers[i].end + 1) {
+            continue;
+        }
+        const int width = numbers[i].value;
+        const int height = numbers[i + 1].value;
         for (std::uint8_t code = 0; code < kPalSizes.size(); ++code) {
             if (kPalSizes[code].width == width && kPalSizes[code].height == height) {
                 return {true, code};
@@ -66,10 +94,11 @@ int clipRate(const ChannelSource& source) {
     if (source.fps != 0) {
         return source.fps;
     }
-    std::smatch match;
     const std::string name = source.video.filename().string();
-    if (std::regex_search(name, match, std::regex("(\\d+)fps"))) {
-        return std::stoi(match[1]);
+    for (const NumberInName& number : numbersIn(name)) {
+        if (name.compare(number.end, 3, "fps") == 0) {
+            return number.value;
+        }
     }
     throw std::runtime_error(name + ": give the frame rate (the file name does not hold one)");
 }
@@ -185,29 +214,9 @@ test::IndexEntry keyFrameEntry(std::uint64_t offset, std::uint32_t channelIndex)
     return entry;
 }
 
-}  // namespace
-
-std::vector<Bytes> encodeSpeech(std::span<const std::int16_t> pcm) {
-    HiVoiceContext encoder{};
-    HI_VOICE_EncReset(&encoder, HI_VOICE_TYPE_ADPCM);
-    std::vector<Bytes> frames;
-    for (std::size_t at = 0; at + kVoiceFrameSamples <= pcm.size(); at += kVoiceFrameSamples) {
-        Bytes frame(HI_VOICE_MAX_ENCODED_BYTES);
-        if (HI_VOICE_EncodeFrame(&encoder, pcm.data() + at, frame.data(), kVoiceFrameSamples) !=
-            HI_VOICE_OK) {
-            throw std::runtime_error("the voice encoder refused a frame");
-        }
-        frame.resize(HI_VOICE_FRAME_HEADER_BYTES + 2 * std::size_t{frame[2]});
-        frames.push_back(std::move(frame));
-    }
-    return frames;
-}
-
-void generateRecording(const RecordingPlan& plan) {
-    test::RecordingBuilder builder;
-    std::vector<Track> tracks = makeTracks(plan, builder);
-    builder.streamTo(plan.output);
-
+// The frame records in time order, with the awkward extras and the index chain.
+void writeRecords(const RecordingPlan& plan, std::vector<Track>& tracks,
+                  test::RecordingBuilder& builder) {
     std::vector<test::IndexEntry> entries;
     std::size_t written = 0;
     const test::AccessUnit* lastPicture = nullptr;
@@ -252,7 +261,40 @@ void generateRecording(const RecordingPlan& plan) {
                         .payload = Bytes(bytes.begin(), bytes.begin() + bytes.size() / 2),
                         .declaredLength = static_cast<std::uint32_t>(bytes.size())});
     }
-    builder.finishStream();
+}
+
+}  // namespace
+
+std::vector<Bytes> encodeSpeech(std::span<const std::int16_t> pcm) {
+    HiVoiceContext encoder{};
+    HI_VOICE_EncReset(&encoder, HI_VOICE_TYPE_ADPCM);
+    std::vector<Bytes> frames;
+    for (std::size_t at = 0; at + kVoiceFrameSamples <= pcm.size(); at += kVoiceFrameSamples) {
+        Bytes frame(HI_VOICE_MAX_ENCODED_BYTES);
+        if (HI_VOICE_EncodeFrame(&encoder, pcm.data() + at, frame.data(), kVoiceFrameSamples) !=
+            HI_VOICE_OK) {
+            throw std::runtime_error("the voice encoder refused a frame");
+        }
+        frame.resize(HI_VOICE_FRAME_HEADER_BYTES + 2 * std::size_t{frame[2]});
+        frames.push_back(std::move(frame));
+    }
+    return frames;
+}
+
+void generateRecording(const RecordingPlan& plan) {
+    test::RecordingBuilder builder;
+    std::vector<Track> tracks = makeTracks(plan, builder);
+    std::ofstream file(plan.output, std::ios::binary | std::ios::trunc);
+    if (!file) {
+        throw std::runtime_error("cannot create " + plan.output.string());
+    }
+    try {
+        builder.streamTo(file);
+        writeRecords(plan, tracks, builder);
+        builder.finishStream();
+    } catch (const std::runtime_error&) {
+        throw std::runtime_error("cannot write " + plan.output.string());
+    }
 }
 
 }  // namespace kinorex::tools

@@ -11,7 +11,7 @@ namespace kinorex::tools {
 // One channel of a generated recording.
 struct ChannelSource {
     int channelNumber = 0;                          // 1..16
-    std::filesystem::path video;                    // H.264 Annex B elementary stream
+    std::filesystem::path video{};                  // H.264 Annex B elementary stream
     std::optional<std::filesystem::path> speech{};  // raw 8 kHz mono s16le
     int fps = 0;                                    // 0: taken from the clip's file name
     // Audio channel number in the channel's video frames; by default its own number when it
@@ -24,14 +24,14 @@ struct ChannelSource {
 
 // Everything a generated recording holds, including the deliberately awkward parts.
 struct RecordingPlan {
-    std::filesystem::path output;
-    std::vector<ChannelSource> channels;
+    std::filesystem::path output{};
+    std::vector<ChannelSource> channels{};
     // Repeat every clip and every speech file up to this many seconds; 0 plays each once.
     double loopSeconds = 0;
     // After every tenth record, one record with this channel index (16 or more).
-    std::optional<std::uint32_t> strayChannelIndex;
+    std::optional<std::uint32_t> strayChannelIndex{};
     // After every tenth record, one record of this frame type on channel index 0.
-    std::optional<std::uint8_t> unknownType;
+    std::optional<std::uint8_t> unknownType{};
     // The file ends in a video record cut short, after the index chain.
     bool truncateLast = false;
 };

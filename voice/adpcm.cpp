@@ -19,6 +19,28 @@ constexpr std::array<std::int32_t, kAdpcmMaxStepIndex + 1> kStepSizes = {
 constexpr std::array<std::int32_t, 16> kIndexAdjust = {-1, -1, -1, -1, 2, 4, 6, 8,
                                                        -1, -1, -1, -1, 2, 4, 6, 8};
 
+// For each step index, per magnitude code (the low three bits): the difference, built from
+// the step, half step and quarter step, never multiplied, so encoder and decoder agree bit
+// for bit; and the step index that follows.
+struct StepTransition {
+    std::array<std::int32_t, 8> diff;
+    std::array<std::int32_t, 8> nextIndex;
+};
+
+constexpr auto kTransitions = [] {
+    std::array<StepTransition, kAdpcmMaxStepIndex + 1> table{};
+    for (std::size_t index = 0; index < table.size(); ++index) {
+        const std::int32_t step = kStepSizes[index];
+        for (std::uint32_t code = 0; code < 8; ++code) {
+            table[index].diff[code] = (step >> 3) + ((code & 4) ? step : 0) +
+                                      ((code & 2) ? step >> 1 : 0) + ((code & 1) ? step >> 2 : 0);
+            table[index].nextIndex[code] = std::clamp<std::int32_t>(
+                static_cast<std::int32_t>(index) + kIndexAdjust[code], 0, kAdpcmMaxStepIndex);
+        }
+    }
+    return table;
+}();
+
 // The working copy of the state, kept in plain ints for the length of one run of codes.
 struct Registers {
     std::int32_t predicted;
@@ -33,23 +55,14 @@ struct Registers {
         state.stepIndex = static_cast<std::int8_t>(stepIndex);
     }
 
-    // Applies a code's difference and step adaptation. The difference is built from the step,
-    // half step and quarter step, never multiplied, so encoder and decoder agree bit for bit.
+    // Applies a code's difference and step adaptation, looked up rather than branched on:
+    // the code bits are as good as random, so branches on them mispredict half the time.
     void apply(std::uint32_t code) {
-        const std::int32_t step = kStepSizes[static_cast<std::size_t>(stepIndex)];
-        std::int32_t diff = step >> 3;
-        if (code & 4) {
-            diff += step;
-        }
-        if (code & 2) {
-            diff += step >> 1;
-        }
-        if (code & 1) {
-            diff += step >> 2;
-        }
+        const StepTransition& transition = kTransitions[static_cast<std::size_t>(stepIndex)];
+        const std::int32_t diff = transition.diff[code & 7];
         predicted = std::clamp<std::int32_t>((code & 8) ? predicted - diff : predicted + diff,
                                              INT16_MIN, INT16_MAX);
-        stepIndex = std::clamp<std::int32_t>(stepIndex + kIndexAdjust[code], 0, kAdpcmMaxStepIndex);
+        stepIndex = transition.nextIndex[code & 7];
     }
 
     std::uint32_t encode(std::int32_t sample) {

@@ -9,11 +9,11 @@
 namespace kinorex {
 namespace {
 
-using testing::MemoryFile;
-using testing::MemorySink;
-using testing::parseAvi;
-using testing::u16At;
-using testing::u32At;
+using test::MemoryFile;
+using test::MemorySink;
+using test::parseAvi;
+using test::u16At;
+using test::u32At;
 
 const std::byte kFormat[4] = {};
 
@@ -43,7 +43,7 @@ protected:
         ASSERT_EQ(writer_->addStream(header("vids", 25000, 0), kFormat), 0);
         ASSERT_EQ(writer_->addStream(header("auds", 16000, 2), kFormat), 0);
     }
-    std::uint32_t strhLength(const testing::AviLayout& layout, int stream) {
+    std::uint32_t strhLength(const test::AviLayout& layout, int stream) {
         return u32At(file_->bytes, layout.strh[stream] + 32);
     }
 
@@ -129,7 +129,7 @@ TEST_F(AviWriterTest, SmallChunksReachTheFileInLargeBlocks) {
 
 std::uint64_t firstChunkOffset(const std::vector<std::byte>& bytes) {
     for (std::uint64_t at = 12; at + 4 <= bytes.size(); ++at) {
-        if (testing::tagAt(bytes, at) == "movi") {
+        if (test::tagAt(bytes, at) == "movi") {
             return at + 4;
         }
     }

@@ -14,11 +14,11 @@
 namespace kinorex {
 namespace {
 
-using testing::parseAvi;
-using testing::readFile;
-using testing::tagAt;
-using testing::u16At;
-using testing::u32At;
+using test::parseAvi;
+using test::readFile;
+using test::tagAt;
+using test::u16At;
+using test::u32At;
 
 const std::byte kFrame[8] = {std::byte{1}, std::byte{2}, std::byte{3}, std::byte{4},
                              std::byte{5}, std::byte{6}, std::byte{7}, std::byte{8}};
@@ -27,7 +27,7 @@ class ChannelOutputTest : public ::testing::Test {
 protected:
     void TearDown() override { std::remove(path_.c_str()); }
 
-    std::string path_ = testing::tempPath(
+    std::string path_ = test::tempPath(
         std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + ".avi");
 };
 
@@ -229,7 +229,7 @@ TEST_F(ChannelOutputTest, CreateReplacesTheFileAndRestartsTheCounts) {
 TEST_F(ChannelOutputTest, PayloadLimitIsReachedExactlyButNeverPassed) {
     // The data goes nowhere, so the run costs one buffer, not 2 GB of disk.
     ChannelOutput output([](const char*, std::unique_ptr<FileSink>& sink) {
-        sink = std::make_unique<testing::DiscardingSink>();
+        sink = std::make_unique<test::DiscardingSink>();
         return 0;
     });
     ASSERT_TRUE(output.Create("discarded.avi"));
@@ -259,10 +259,10 @@ TEST_F(ChannelOutputTest, PayloadLimitIsReachedExactlyButNeverPassed) {
 }
 
 TEST_F(ChannelOutputTest, FailedWriteReportsErrnoAndCountsNothing) {
-    auto file = std::make_shared<testing::MemoryFile>();
+    auto file = std::make_shared<test::MemoryFile>();
     file->capacity = 1 << 20;
     ChannelOutput output([file](const char*, std::unique_ptr<FileSink>& sink) {
-        sink = std::make_unique<testing::MemorySink>(file);
+        sink = std::make_unique<test::MemorySink>(file);
         return 0;
     });
     ASSERT_TRUE(output.Create("memory.avi"));

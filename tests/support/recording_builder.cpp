@@ -137,12 +137,11 @@ const RecordingBuilder& RecordingBuilder::write(const std::filesystem::path& pat
     return *this;
 }
 
-RecordingBuilder& RecordingBuilder::streamTo(const std::filesystem::path& path) {
-    stream_.open(path, std::ios::binary | std::ios::trunc);
-    streamPath_ = path;
+RecordingBuilder& RecordingBuilder::streamTo(std::ostream& out) {
+    stream_ = &out;
     // The header's counts and offsets are known only at the end; its place is kept.
-    stream_.write(reinterpret_cast<const char*>(header_.data()),
-                  static_cast<std::streamsize>(header_.size()));
+    stream_->write(reinterpret_cast<const char*>(header_.data()),
+                   static_cast<std::streamsize>(header_.size()));
     flushBody();
     return *this;
 }
@@ -150,27 +149,25 @@ RecordingBuilder& RecordingBuilder::streamTo(const std::filesystem::path& path) 
 void RecordingBuilder::finishStream() {
     flushBody();
     const Bytes header = fileHeader();
-    stream_.seekp(0);
-    stream_.write(reinterpret_cast<const char*>(header.data()),
-                  static_cast<std::streamsize>(header.size()));
-    stream_.close();
-    if (!stream_) {
-        throw std::runtime_error("cannot write " + streamPath_.string());
+    stream_->seekp(0);
+    stream_->write(reinterpret_cast<const char*>(header.data()),
+                   static_cast<std::streamsize>(header.size()));
+    if (!stream_->flush()) {
+        throw std::runtime_error("cannot write the recording");
     }
 }
 
 void RecordingBuilder::flushIfLarge() {
     constexpr std::size_t kFlushBytes = 1 << 20;
-    if (stream_.is_open() && body_.size() >= kFlushBytes) {
+    if (stream_ && body_.size() >= kFlushBytes) {
         flushBody();
     }
 }
 
 void RecordingBuilder::flushBody() {
-    stream_.write(reinterpret_cast<const char*>(body_.data()),
-                  static_cast<std::streamsize>(body_.size()));
-    if (!stream_) {
-        throw std::runtime_error("cannot write " + streamPath_.string());
+    if (!stream_->write(reinterpret_cast<const char*>(body_.data()),
+                        static_cast<std::streamsize>(body_.size()))) {
+        throw std::runtime_error("cannot write the recording");
     }
     streamed_ += body_.size();
     body_.clear();

@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
-#include <fstream>
 #include <optional>
+#include <ostream>
 #include <vector>
 
 namespace kinorex::test {
@@ -78,10 +78,11 @@ public:
     // Throws std::runtime_error when the file cannot be written.
     const RecordingBuilder& write(const std::filesystem::path& path) const;
 
-    // For recordings too big to hold in memory: from now on the file at `path` is written
-    // as it is built, and finishStream completes it with its header. bytes() and write()
-    // are not for a streamed builder. Both throw std::runtime_error on a failed write.
-    RecordingBuilder& streamTo(const std::filesystem::path& path);
+    // For recordings too big to hold in memory: from now on the recording goes to `out` (a
+    // seekable stream at its start, which must outlive the builder's use) as it is built,
+    // and finishStream completes it with its header. bytes() and write() are not for a
+    // streamed builder. Both throw std::runtime_error when a write fails.
+    RecordingBuilder& streamTo(std::ostream& out);
     void finishStream();
 
 private:
@@ -91,8 +92,7 @@ private:
 
     Bytes header_;
     Bytes body_;
-    std::ofstream stream_;
-    std::filesystem::path streamPath_;
+    std::ostream* stream_ = nullptr;
     std::uint64_t streamed_ = 0;  // body bytes already in the streamed file
     std::uint32_t entriesWritten_ = 0;
     std::uint64_t lastBlockEnd_ = 0;

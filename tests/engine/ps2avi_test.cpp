@@ -1,0 +1,241 @@
+// The converter on small recordings built byte by byte: what the pre-scan finds, which
+// files a conversion makes, and the converter's life cycle.
+#include "ps2avi.h"
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <filesystem>
+#include <set>
+#include <string>
+#include <system_error>
+#include <thread>
+
+#include "avi_test_support.h"
+#include "output_naming.h"
+#include "recording_builder.h"
+#include "temp_path.h"
+
+namespace kinorex {
+namespace {
+
+using test::RecordingBuilder;
+using test::testPayload;
+
+constexpr std::uint32_t kChannels1And2 = 0b11;
+
+bool waitUntilFinished(PS2AVI& converter) {
+    for (int i = 0; i < 2000 && !converter.IsFinished(); ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return converter.IsFinished() != 0;
+}
+
+class PS2AVITest : public ::testing::Test {
+protected:
+    void SetUp() override { std::filesystem::create_directories(dir_.path()); }
+
+    std::string recording() const { return (dir_.path() / "rec.h264").string(); }
+    std::string prefix() const { return (dir_.path() / "rec").string(); }
+    std::string aviPath(int channelNumber) const {
+        return prefix() + "_" + std::to_string(channelNumber) + ".avi";
+    }
+
+    // The pre-scan's channel table for the recording the builder makes.
+    ChannelTable scan(const RecordingBuilder& builder, std::uint32_t mask) {
+        builder.write(recording());
+        ChannelTable fromHeader{};
+        ChannelTable scanned{};
+        EXPECT_TRUE(converter_.inspect(recording().c_str(), mask, fromHeader, scanned));
+        return scanned;
+    }
+
+    // Converts to the end and gives the names of the AVI files made.
+    std::set<std::string> convert(const RecordingBuilder& builder, std::uint32_t mask) {
+        builder.write(recording());
+        EXPECT_EQ(converter_.Start(recording().c_str(), mask, prefix().c_str()), 1);
+        EXPECT_TRUE(waitUntilFinished(converter_));
+        converter_.Stop();
+        std::set<std::string> names;
+        for (const auto& entry : std::filesystem::directory_iterator(dir_.path())) {
+            if (entry.path().extension() == ".avi") {
+                names.insert(entry.path().filename().string());
+            }
+        }
+        return names;
+    }
+
+    test::TempPath dir_{"ps2avi"};
+    PS2AVI converter_;
+};
+
+TEST_F(PS2AVITest, PreScanEndsAfterSelectedCountTimes10000CountedRecords) {
+    RecordingBuilder builder;
+    // Records outside channels 1..16 and of unknown types are not counted.
+    builder.video(16, testPayload(1)).record({.channelIndex = 0, .type = 7});
+    for (int i = 0; i < 20000; ++i) {
+        builder.video(0, testPayload(1), false, 1);
+    }
+    builder.video(40, testPayload(1)).record({.channelIndex = 1, .type = 1});
+    builder.video(1, testPayload(1));  // record 20001: still seen
+    builder.video(2, testPayload(1));  // beyond the limit
+    builder.audio(0, testPayload(8));  // would give channel 1 audio
+
+    const ChannelTable table = scan(builder, kChannels1And2);
+    EXPECT_TRUE(table[0].hasVideo);
+    EXPECT_TRUE(table[1].hasVideo);
+    EXPECT_FALSE(table[2].hasVideo);
+    EXPECT_FALSE(table[0].hasAudio);
+}
+
+TEST_F(PS2AVITest, AudioCountsOnlyAfterItsChannelShowedVideo) {
+    RecordingBuilder early;
+    early.audio(0, testPayload(8)).video(0, testPayload(8), true, 1);
+    EXPECT_FALSE(scan(early, 1)[0].hasAudio);
+
+    RecordingBuilder late;
+    late.audio(0, testPayload(8)).video(0, testPayload(8), true, 1).audio(0, testPayload(8));
+    EXPECT_TRUE(scan(late, 1)[0].hasAudio);
+}
+
+TEST_F(PS2AVITest, AudioChannelNumberDecidesWhoseAudioAChannelGets) {
+    RecordingBuilder builder;
+    builder
+        .video(0, testPayload(8), true, 0)  // channel 1 names no audio channel
+        .video(1, testPayload(8), true, 1)  // channel 2 names channel 1's audio
+        .audio(0, testPayload(8))
+        .audio(1, testPayload(8));
+    const ChannelTable table = scan(builder, kChannels1And2);
+    EXPECT_FALSE(table[0].hasAudio);
+    EXPECT_TRUE(table[1].hasAudio);
+    EXPECT_EQ(table[1].audioChannel, 1);
+}
+
+TEST_F(PS2AVITest, KeyFrameBeforeTheAudioSetsTheRateTo25) {
+    RecordingBuilder builder;
+    builder.channel(1, 0, 3).channel(2, 0, 3).channel(3, 0, 0);  // 6, 6 and 0 fps
+    builder.video(0, testPayload(8), true, 1).audio(0, testPayload(8));
+    // Channels 2 and 3 find their audio before any key frame.
+    builder.video(1, testPayload(8), false, 2).audio(1, testPayload(8));
+    builder.video(1, testPayload(8), true, 2);
+    builder.video(2, testPayload(8), false, 3).audio(2, testPayload(8));
+    builder.video(2, testPayload(8), true, 3);
+
+    const ChannelTable table = scan(builder, 0b111);
+    EXPECT_EQ(table[0].frameRate, 25);
+    EXPECT_EQ(table[1].frameRate, 6);
+    EXPECT_EQ(table[2].frameRate, 0);
+}
+
+TEST_F(PS2AVITest, FilesOnlyForSelectedChannelsWithVideo) {
+    RecordingBuilder builder;
+    builder.video(0, testPayload(100), true, 1)
+        .video(1, testPayload(100))
+        .video(2, testPayload(100))
+        .audio(3, testPayload(8));  // channel 4: audio but no video
+    EXPECT_EQ(convert(builder, 0b1101), (std::set<std::string>{"rec_1.avi", "rec_3.avi"}));
+}
+
+TEST_F(PS2AVITest, ChannelWithoutAudioChannelNumberGetsNoAudioStream) {
+    RecordingBuilder builder;
+    builder.video(0, testPayload(100), true, 0).audio(0, testPayload(8));
+    ASSERT_EQ(convert(builder, 1).size(), 1u);
+
+    const test::AviLayout layout = test::parseAvi(test::readFile(aviPath(1)));
+    EXPECT_EQ(layout.strh.size(), 1u);
+    ASSERT_EQ(layout.movi.size(), 1u);
+    EXPECT_EQ(layout.movi[0].id, "00dc");
+}
+
+TEST_F(PS2AVITest, NameTooLongForItsBufferSkipsOnlyThatChannel) {
+    // With this prefix "_1.avi" just fits in 260 bytes and "_10.avi" does not.
+    const std::string folder = dir_.string() + "/";
+    ASSERT_GE(folder.size(), 4u) << "the file's own name would pass 255 bytes";
+    const std::string longPrefix =
+        folder + std::string(kMaxOutputNameBytes - 7 - folder.size(), 'p');
+    RecordingBuilder builder;
+    builder.video(0, testPayload(100)).video(9, testPayload(100));
+    builder.write(recording());
+
+    ASSERT_EQ(converter_.Start(recording().c_str(), 0xFFFF, longPrefix.c_str()), 1);
+    ASSERT_TRUE(waitUntilFinished(converter_));
+    converter_.Stop();
+    EXPECT_TRUE(converter_.channelOpened(0));
+    EXPECT_FALSE(converter_.channelOpened(9));
+    EXPECT_TRUE(std::filesystem::exists(longPrefix + "_1.avi"));
+}
+
+TEST_F(PS2AVITest, StopIsHarmlessWhenNothingRunsAndWhenRepeated) {
+    converter_.Stop();
+    converter_.Stop();
+    EXPECT_EQ(converter_.GetProgress(), 0);
+
+    RecordingBuilder builder;
+    builder.video(0, testPayload(100));
+    convert(builder, 1);
+    converter_.Stop();
+    EXPECT_EQ(converter_.GetProgress(), 0);
+    EXPECT_EQ(test::parseAvi(test::readFile(aviPath(1))).movi.size(), 1u);
+}
+
+TEST_F(PS2AVITest, FinishedStaysSetUntilTheNextStart) {
+    RecordingBuilder builder;
+    builder.video(0, testPayload(100));
+    convert(builder, 1);
+    EXPECT_NE(converter_.IsFinished(), 0);  // also after Stop
+
+    EXPECT_EQ(converter_.Start((dir_.string() + "/missing.h264").c_str(), 1, prefix().c_str()), 0);
+    EXPECT_EQ(converter_.IsFinished(), 0);
+}
+
+// A converter whose worker thread cannot be started, or whose worker cannot get its buffer.
+class StarvedConverter : public PS2AVI {
+public:
+    bool noThread = false;
+    bool noPcmBuffer = false;
+
+    ~StarvedConverter() override { Stop(); }
+
+protected:
+    std::thread launchWorker() override {
+        if (noThread) {
+            throw std::system_error(
+                std::make_error_code(std::errc::resource_unavailable_try_again));
+        }
+        return PS2AVI::launchWorker();
+    }
+    std::unique_ptr<std::int16_t[]> allocatePcmBuffer() override {
+        return noPcmBuffer ? nullptr : PS2AVI::allocatePcmBuffer();
+    }
+};
+
+TEST_F(PS2AVITest, WithoutAWorkerThreadStartFailsAndLeavesNothingOpen) {
+    RecordingBuilder builder;
+    builder.video(0, testPayload(100), true, 1).audio(0, testPayload(8));
+    builder.write(recording());
+    StarvedConverter converter;
+    converter.noThread = true;
+
+    EXPECT_EQ(converter.Start(recording().c_str(), 1, prefix().c_str()), 0);
+    EXPECT_EQ(converter.GetProgress(), 0);  // the recording is closed
+    // The file created is complete, with its two streams and no frame.
+    const test::AviLayout layout = test::parseAvi(test::readFile(aviPath(1)));
+    EXPECT_EQ(layout.strh.size(), 2u);
+    EXPECT_TRUE(layout.movi.empty());
+}
+
+TEST_F(PS2AVITest, WorkerWithoutItsBufferEndsAtOnceAndSaysSo) {
+    RecordingBuilder builder;
+    builder.video(0, testPayload(100));
+    builder.write(recording());
+    StarvedConverter converter;
+    converter.noPcmBuffer = true;
+
+    ASSERT_EQ(converter.Start(recording().c_str(), 1, prefix().c_str()), 1);
+    EXPECT_TRUE(waitUntilFinished(converter));
+    converter.Stop();
+    EXPECT_TRUE(test::parseAvi(test::readFile(aviPath(1))).movi.empty());
+}
+
+}  // namespace
+}  // namespace kinorex
