@@ -3,10 +3,10 @@
 #include <bitset>
 #include <memory>
 #include <new>
-#include <thread>
 
 #include "frame_record.h"
 #include "recording_reader.h"
+#include "walk_pacing.h"
 
 namespace kinorex {
 
@@ -70,7 +70,7 @@ bool preScan(RecordingReader& reader, int selectedCount, ChannelTable& table) {
         if (++counted > recordLimit) {
             break;
         }
-        std::this_thread::yield();
+        yieldAfterRecord(counted);
     }
     return true;
 }

@@ -7,6 +7,7 @@
 #include "frame_record.h"
 #include "hi_voice.h"
 #include "output_naming.h"
+#include "walk_pacing.h"
 
 namespace kinorex {
 
@@ -129,6 +130,7 @@ void PS2AVI::run() {
         HiVoiceContext voice{};
         HI_VOICE_DecReset(&voice, HI_VOICE_TYPE_ADPCM);
 
+        std::uint32_t records = 0;
         do {
             std::uint32_t size = kFrameBufferSize;
             if (!reader_.ReadFrame(frame.get(), size)) {
@@ -152,7 +154,7 @@ void PS2AVI::run() {
                     outputs_[k].WriteAudio(pcm.get(), static_cast<std::int16_t>(samples * 2));
                 }
             }
-            std::this_thread::yield();
+            yieldAfterRecord(++records);
         } while (!stopRequest_);
     }
     finished_ = 1;
