@@ -19,21 +19,23 @@ constexpr std::array<std::int32_t, kAdpcmMaxStepIndex + 1> kStepSizes = {
 constexpr std::array<std::int32_t, 16> kIndexAdjust = {-1, -1, -1, -1, 2, 4, 6, 8,
                                                        -1, -1, -1, -1, 2, 4, 6, 8};
 
-// For each step index, per magnitude code (the low three bits): the difference, built from
-// the step, half step and quarter step, never multiplied, so encoder and decoder agree bit
-// for bit; and the step index that follows.
+// For each step index, per code: the signed difference, built from the step, half step and
+// quarter step, never multiplied, so encoder and decoder agree bit for bit; and the step
+// index that follows.
 struct StepTransition {
-    std::array<std::int32_t, 8> diff;
-    std::array<std::int32_t, 8> nextIndex;
+    std::array<std::int32_t, 16> diff;
+    std::array<std::int32_t, 16> nextIndex;
 };
 
 constexpr auto kTransitions = [] {
     std::array<StepTransition, kAdpcmMaxStepIndex + 1> table{};
     for (std::size_t index = 0; index < table.size(); ++index) {
         const std::int32_t step = kStepSizes[index];
-        for (std::uint32_t code = 0; code < 8; ++code) {
-            table[index].diff[code] = (step >> 3) + ((code & 4) ? step : 0) +
-                                      ((code & 2) ? step >> 1 : 0) + ((code & 1) ? step >> 2 : 0);
+        for (std::uint32_t code = 0; code < 16; ++code) {
+            const std::int32_t magnitude = (step >> 3) + ((code & 4) ? step : 0) +
+                                           ((code & 2) ? step >> 1 : 0) +
+                                           ((code & 1) ? step >> 2 : 0);
+            table[index].diff[code] = (code & 8) ? -magnitude : magnitude;
             table[index].nextIndex[code] = std::clamp<std::int32_t>(
                 static_cast<std::int32_t>(index) + kIndexAdjust[code], 0, kAdpcmMaxStepIndex);
         }
@@ -59,10 +61,9 @@ struct Registers {
     // the code bits are as good as random, so branches on them mispredict half the time.
     void apply(std::uint32_t code) {
         const StepTransition& transition = kTransitions[static_cast<std::size_t>(stepIndex)];
-        const std::int32_t diff = transition.diff[code & 7];
-        predicted = std::clamp<std::int32_t>((code & 8) ? predicted - diff : predicted + diff,
-                                             INT16_MIN, INT16_MAX);
-        stepIndex = transition.nextIndex[code & 7];
+        predicted = std::clamp<std::int32_t>(predicted + transition.diff[code], INT16_MIN,
+                                             INT16_MAX);
+        stepIndex = transition.nextIndex[code];
     }
 
     std::uint32_t encode(std::int32_t sample) {
@@ -130,10 +131,17 @@ void decodeAdpcm(AdpcmState& state, std::span<const std::uint8_t> codeBytes,
     Registers registers(state);
     const unsigned earlierShift = order == NibbleOrder::kHighFirst ? 4 : 0;
     const unsigned laterShift = 4 - earlierShift;
-    for (std::size_t i = 0; i < pcm.size(); ++i) {
-        const unsigned shift = i % 2 == 0 ? earlierShift : laterShift;
-        registers.apply((codeBytes[i / 2] >> shift) & 0x0Fu);
-        pcm[i] = static_cast<std::int16_t>(registers.predicted);
+    const std::size_t pairs = pcm.size() / 2;
+    for (std::size_t i = 0; i < pairs; ++i) {
+        const unsigned byte = codeBytes[i];
+        registers.apply((byte >> earlierShift) & 0x0Fu);
+        pcm[2 * i] = static_cast<std::int16_t>(registers.predicted);
+        registers.apply((byte >> laterShift) & 0x0Fu);
+        pcm[2 * i + 1] = static_cast<std::int16_t>(registers.predicted);
+    }
+    if (pcm.size() % 2 != 0) {
+        registers.apply((codeBytes[pairs] >> earlierShift) & 0x0Fu);
+        pcm.back() = static_cast<std::int16_t>(registers.predicted);
     }
     registers.storeInto(state);
 }
