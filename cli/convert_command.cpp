@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <chrono>
 #include <iostream>
-#include <thread>
 
 #include "commands.h"
 #include "file_checks.h"
@@ -44,7 +43,7 @@ bool outputFoldersWritable(const Options& options) {
 void followConversion(PS2AVI& converter, ProgressDisplay& display) {
     while (!converter.IsFinished() && !interruptRequested()) {
         display.update(std::clamp(converter.GetProgress(), 0, 100));
-        std::this_thread::sleep_for(kPollInterval);
+        sleepUnlessInterrupted(kPollInterval);
     }
     if (converter.IsFinished()) {
         display.update(100);

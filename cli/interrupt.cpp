@@ -1,5 +1,7 @@
 #include "interrupt.h"
 
+#include <time.h>
+
 #include <csignal>
 
 namespace kinorex::cli {
@@ -24,6 +26,15 @@ void installInterruptHandlers() {
 
 bool interruptRequested() {
     return interrupted != 0;
+}
+
+void sleepUnlessInterrupted(std::chrono::milliseconds duration) {
+    const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(duration);
+    const timespec time{static_cast<time_t>(seconds.count()),
+                        static_cast<long>(std::chrono::nanoseconds(duration - seconds).count())};
+    // nanosleep ends early with EINTR when our handler runs, unlike sleep_for,
+    // which goes back to sleep.
+    ::nanosleep(&time, nullptr);
 }
 
 }  // namespace kinorex::cli

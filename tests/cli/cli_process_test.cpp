@@ -4,6 +4,7 @@
 #include <csignal>
 #include <fstream>
 
+#include "avi_layout.h"
 #include "child_process.h"
 #include "ffprobe.h"
 #include "media_files.h"
@@ -120,7 +121,7 @@ TEST(CliProcess, InterruptStopsTheConversionAndLeavesCompleteFiles) {
     // Long enough that the conversion is still running when the signal arrives.
     tools::RecordingPlan plan;
     plan.output = folder.path() / "long.h264";
-    plan.loopSeconds = 2000;
+    plan.loopSeconds = 6000;
     plan.channels = {{.channelNumber = 1,
                       .video = test::fixturePath("pal_352x288_25fps.264"),
                       .speech = test::fixturePath("speech_1.s16")},
@@ -132,16 +133,21 @@ TEST(CliProcess, InterruptStopsTheConversionAndLeavesCompleteFiles) {
     converter.sendSignal(SIGINT);
     const auto result = converter.wait();
 
-    EXPECT_EQ(result.exitStatus, 130);
-    // ffprobe counts every packet through the index, so a file left incomplete fails here.
+    EXPECT_EQ(result.exitStatus, 130) << result.out << result.err;
     for (int channel = 1; channel <= 2; ++channel) {
         const auto avi = (folder.path() / ("long_" + std::to_string(channel) + ".avi")).string();
-        const auto streams = test::probeStreams(avi);
+        // Complete: every size patched and an index entry for every chunk.
+        const auto layout = test::parseAvi(test::readFile(avi));
+        EXPECT_TRUE(layout.hasIdx1) << avi;
+        EXPECT_EQ(layout.idx1.size(), layout.movi.size()) << avi;
+
+        auto streams = test::probeStreams(avi);
         ASSERT_EQ(streams.size(), channel == 1 ? 2u : 1u) << avi;
-        EXPECT_EQ(streams[0].at("codec_name"), "h264");
-        const int packets = std::stoi(streams[0].at("nb_read_packets"));
-        EXPECT_GT(packets, 0);
-        EXPECT_LT(packets, 2000 * 25);  // stopped early
+        EXPECT_EQ(streams[0]["codec_name"], "h264");
+        const auto packets = streams[0]["nb_read_packets"];
+        ASSERT_FALSE(packets.empty()) << avi;
+        EXPECT_GT(std::stoi(packets), 0);
+        EXPECT_LT(std::stoi(packets), 6000 * 25);  // stopped early
     }
 }
 
