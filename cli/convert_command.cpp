@@ -56,7 +56,8 @@ void listWrittenFiles(const PS2AVI& converter, const std::string& prefix,
         if (!converter.channelOpened(i)) {
             continue;
         }
-        if (const auto name = channelFileName(prefix, i + 1); name && access(name->c_str(), F_OK) == 0) {
+        if (const auto name = channelFileName(prefix, i + 1);
+            name && access(name->c_str(), F_OK) == 0) {
             display.fileWritten(*name, fileSize(*name));
         }
     }
@@ -82,9 +83,9 @@ int runConversions(const Options& options) {
     }
     installInterruptHandlers();
 
-    const auto mode = options.quiet            ? ProgressDisplay::Mode::Quiet
+    const auto mode = options.quiet           ? ProgressDisplay::Mode::Quiet
                       : isatty(STDOUT_FILENO) ? ProgressDisplay::Mode::Bar
-                                               : ProgressDisplay::Mode::Lines;
+                                              : ProgressDisplay::Mode::Lines;
     ProgressDisplay display(std::cout, mode);
     PS2AVI converter;
     int status = 0;

@@ -28,7 +28,8 @@ std::optional<std::uint32_t> parseChannelList(std::string_view list) {
         const auto item = list.substr(0, comma);
         const auto dash = item.find('-');
         const auto first = parseChannelNumber(item.substr(0, dash));
-        const auto last = dash == std::string_view::npos ? first : parseChannelNumber(item.substr(dash + 1));
+        const auto last =
+            dash == std::string_view::npos ? first : parseChannelNumber(item.substr(dash + 1));
         if (!first || !last || *first > *last) {
             return std::nullopt;
         }
@@ -55,7 +56,8 @@ std::variant<Options, UsageError> parseOptions(const std::vector<std::string>& a
         // Accept "--output=DIR" as well as "--output DIR" and "-o DIR".
         std::string name = arg;
         std::optional<std::string> value;
-        if (const auto equals = arg.find('='); arg.starts_with("--") && equals != std::string::npos) {
+        if (const auto equals = arg.find('=');
+            arg.starts_with("--") && equals != std::string::npos) {
             name = arg.substr(0, equals);
             value = arg.substr(equals + 1);
         }

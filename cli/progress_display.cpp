@@ -20,7 +20,8 @@ std::string formatProgressLine(int percent, double bytesPerSecond, long secondsL
     std::snprintf(numbers, sizeof numbers, " %3d%%  %6.1f MB/s", percent, bytesPerSecond / 1e6);
     line += numbers;
     if (secondsLeft >= 0) {
-        std::snprintf(numbers, sizeof numbers, "  %ld:%02ld left", secondsLeft / 60, secondsLeft % 60);
+        std::snprintf(numbers, sizeof numbers, "  %ld:%02ld left", secondsLeft / 60,
+                      secondsLeft % 60);
     } else {
         std::snprintf(numbers, sizeof numbers, "  -:-- left");
     }

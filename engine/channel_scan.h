@@ -11,8 +11,8 @@ class RecordingReader;
 
 // What a conversion knows about one channel before the worker starts.
 struct ChannelInfo {
-    std::int32_t frameRate = 0;     // header rate, or 25 once a key frame came before the audio
-    std::int32_t width = 0;         // from the file header
+    std::int32_t frameRate = 0;  // header rate, or 25 once a key frame came before the audio
+    std::int32_t width = 0;      // from the file header
     std::int32_t height = 0;
     std::int32_t hasVideo = 0;      // the pre-scan saw a video frame of this channel
     std::int32_t audioChannel = 0;  // 1-based channel whose audio frames this channel carries

@@ -21,7 +21,9 @@ public:
     std::uint8_t audioChannel() const { return record_[8]; }
     bool isKeyFrame() const { return record_[11] == 0; }
     const std::uint8_t* payload() const { return record_ + kFrameHeaderSize; }
-    std::uint32_t payloadSize() const { return size_ - static_cast<std::uint32_t>(kFrameHeaderSize); }
+    std::uint32_t payloadSize() const {
+        return size_ - static_cast<std::uint32_t>(kFrameHeaderSize);
+    }
 
 private:
     const std::uint8_t* record_;

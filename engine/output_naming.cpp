@@ -19,7 +19,8 @@ std::string outputPrefix(std::string_view sourcePath, std::string_view outputFol
     const auto fileName =
         separator == std::string_view::npos ? sourcePath : sourcePath.substr(separator + 1);
     const auto dot = fileName.rfind('.');
-    const auto baseName = dot == std::string_view::npos ? std::string_view{} : fileName.substr(0, dot);
+    const auto baseName =
+        dot == std::string_view::npos ? std::string_view{} : fileName.substr(0, dot);
 
     std::string prefix(outputFolder);
     prefix += kPathSeparator;

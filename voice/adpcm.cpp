@@ -61,8 +61,8 @@ struct Registers {
     // the code bits are as good as random, so branches on them mispredict half the time.
     void apply(std::uint32_t code) {
         const StepTransition& transition = kTransitions[static_cast<std::size_t>(stepIndex)];
-        predicted = std::clamp<std::int32_t>(predicted + transition.diff[code], INT16_MIN,
-                                             INT16_MAX);
+        predicted =
+            std::clamp<std::int32_t>(predicted + transition.diff[code], INT16_MIN, INT16_MAX);
         stepIndex = transition.nextIndex[code];
     }
 

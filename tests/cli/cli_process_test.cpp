@@ -73,8 +73,8 @@ TEST(CliProcess, SourcesThatAreNoRecordingFailWithTheirReason) {
     const auto text = folder.path() / "notes.h264";
     std::ofstream(text) << "not a recording at all";
 
-    const auto result = convert({"-q", "-o", folder.string(), (folder.path() / "missing.h264").string(),
-                                 text.string()});
+    const auto result = convert(
+        {"-q", "-o", folder.string(), (folder.path() / "missing.h264").string(), text.string()});
     EXPECT_EQ(result.exitStatus, 1);
     EXPECT_NE(result.err.find("Failed to convert! " + (folder.path() / "missing.h264").string() +
                               ": No such file or directory"),
@@ -94,9 +94,10 @@ TEST(CliProcess, OneBadSourceDoesNotStopTheOthers) {
     // Next to the source by default; channels 1 to 3 have video, 4 is not selected.
     for (int channel = 1; channel <= 3; ++channel) {
         ASSERT_TRUE(std::filesystem::exists(sample.avi(channel))) << channel;
-        EXPECT_TRUE(contains(result.out, sample.avi(channel).string() + "  " +
-                                             std::to_string(std::filesystem::file_size(
-                                                 sample.avi(channel))) + " bytes"));
+        EXPECT_TRUE(contains(result.out,
+                             sample.avi(channel).string() + "  " +
+                                 std::to_string(std::filesystem::file_size(sample.avi(channel))) +
+                                 " bytes"));
     }
     EXPECT_FALSE(std::filesystem::exists(sample.avi(4)));
 }
@@ -107,10 +108,18 @@ TEST(CliProcess, InfoShowsWhatStartWouldFindAndWritesNothing) {
 
     EXPECT_EQ(result.exitStatus, 0);
     const auto prefix = sample.folder.path().string() + "/rec_";
-    EXPECT_TRUE(contains(result.out, "        1   704x576           25    yes    yes             25  " + prefix + "1.avi\n"));
-    EXPECT_TRUE(contains(result.out, "        2   352x288           25    yes    yes              -  -\n"));  // not selected
-    EXPECT_TRUE(contains(result.out, "        3   704x288           25    yes     no             25  " + prefix + "3.avi\n"));
-    EXPECT_TRUE(contains(result.out, "        5   704x576            0     no     no              -  -\n"));  // no video
+    EXPECT_TRUE(contains(
+        result.out,
+        "        1   704x576           25    yes    yes             25  " + prefix + "1.avi\n"));
+    EXPECT_TRUE(contains(
+        result.out,
+        "        2   352x288           25    yes    yes              -  -\n"));  // not selected
+    EXPECT_TRUE(contains(
+        result.out,
+        "        3   704x288           25    yes     no             25  " + prefix + "3.avi\n"));
+    EXPECT_TRUE(contains(
+        result.out,
+        "        5   704x576            0     no     no              -  -\n"));  // no video
     EXPECT_FALSE(std::filesystem::exists(sample.avi(1)));
 }
 

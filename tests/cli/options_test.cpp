@@ -58,11 +58,11 @@ TEST(Options, DoubleDashEndsOptions) {
 }
 
 TEST(Options, UsageErrors) {
-    EXPECT_TRUE(refused({}));                      // no source
-    EXPECT_TRUE(refused({"--info"}));              // still no source
-    EXPECT_TRUE(refused({"-c", "", "x"}));         // empty list
-    EXPECT_TRUE(refused({"-c", "0-3", "x"}));      // invalid list
-    EXPECT_TRUE(refused({"x", "-c"}));             // missing value
+    EXPECT_TRUE(refused({}));                  // no source
+    EXPECT_TRUE(refused({"--info"}));          // still no source
+    EXPECT_TRUE(refused({"-c", "", "x"}));     // empty list
+    EXPECT_TRUE(refused({"-c", "0-3", "x"}));  // invalid list
+    EXPECT_TRUE(refused({"x", "-c"}));         // missing value
     EXPECT_TRUE(refused({"x", "-o"}));
     EXPECT_TRUE(refused({"--bogus", "x"}));
     EXPECT_TRUE(refused({"--quiet=yes", "x"}));

@@ -18,7 +18,8 @@ constexpr int kFrameRate = 25;
 constexpr int kPcmBytesPerFrame = 8000 / kFrameRate * 2;
 
 TEST(ChannelOutputFfprobeTest, RealH264AndPcmReadAsTwoCleanStreams) {
-    ASSERT_TRUE(test::ffmpegAvailable()) << "ffprobe and ffmpeg are needed (scripts/setup installs them)";
+    ASSERT_TRUE(test::ffmpegAvailable())
+        << "ffprobe and ffmpeg are needed (scripts/setup installs them)";
     const auto clip = test::readFileBytes(test::fixturePath("pal_352x288_25fps.264"));
     const auto units = test::splitAccessUnits(clip);
     ASSERT_EQ(units.size(), 100u);

@@ -24,8 +24,8 @@ std::string readAll(const std::filesystem::path& path) {
 std::filesystem::path uniqueOutputPath(const char* stream) {
     static int counter = 0;
     return std::filesystem::temp_directory_path() /
-           ("kinorex-child-" + std::to_string(::getpid()) + "-" + std::to_string(++counter) +
-            "." + stream);
+           ("kinorex-child-" + std::to_string(::getpid()) + "-" + std::to_string(++counter) + "." +
+            stream);
 }
 
 }  // namespace
