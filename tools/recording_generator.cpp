@@ -1,11 +1,13 @@
 #include "recording_generator.h"
 
 #include <array>
+#include <charconv>
 #include <cmath>
 #include <limits>
-#include <regex>
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
 #include "annexb.h"
 #include "hi_voice.h"
@@ -42,18 +44,49 @@ struct ClipFormat {
     std::uint8_t resolutionCode;
 };
 
+// The number whose digits start at `pos`, moving `pos` past them; nullopt when there are no
+// digits there or they do not fit an int.
+std::optional<int> numberAt(std::string_view name, std::size_t& pos) {
+    int value = 0;
+    const char* first = name.data() + pos;
+    const auto [end, error] = std::from_chars(first, name.data() + name.size(), value);
+    if (error != std::errc{}) {
+        return std::nullopt;
+    }
+    pos += static_cast<std::size_t>(end - first);
+    return value;
+}
+
+// The first number in the name directly followed by `tail`, and where that number ends.
+// (Plain scanning rather than <regex>, which GCC 12 warns about in sanitizer builds.)
+std::optional<int> numberBefore(std::string_view name, std::string_view tail, std::size_t& end) {
+    const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+    for (std::size_t start = 0; start < name.size(); ++start) {
+        if (!isDigit(name[start]) || (start > 0 && isDigit(name[start - 1]))) {
+            continue;
+        }
+        end = start;
+        const auto value = numberAt(name, end);
+        if (value && name.substr(end).starts_with(tail)) {
+            end += tail.size();
+            return value;
+        }
+    }
+    return std::nullopt;
+}
+
 // The fixtures carry their picture size in the name ("pal_704x576_25fps.264").
 ClipFormat clipFormat(const std::filesystem::path& clip) {
-    std::smatch match;
     const std::string name = clip.filename().string();
-    if (std::regex_search(name, match, std::regex("(\\d+)x(\\d+)"))) {
-        const int width = std::stoi(match[1]);
-        const int height = std::stoi(match[2]);
+    std::size_t pos = 0;
+    const auto width = numberBefore(name, "x", pos);
+    const auto height = width ? numberAt(name, pos) : std::nullopt;
+    if (height) {
         for (std::uint8_t code = 0; code < kPalSizes.size(); ++code) {
-            if (kPalSizes[code].width == width && kPalSizes[code].height == height) {
+            if (kPalSizes[code].width == *width && kPalSizes[code].height == *height) {
                 return {true, code};
             }
-            if (kNtscSizes[code].width == width && kNtscSizes[code].height == height) {
+            if (kNtscSizes[code].width == *width && kNtscSizes[code].height == *height) {
                 return {false, code};
             }
         }
@@ -66,10 +99,10 @@ int clipRate(const ChannelSource& source) {
     if (source.fps != 0) {
         return source.fps;
     }
-    std::smatch match;
     const std::string name = source.video.filename().string();
-    if (std::regex_search(name, match, std::regex("(\\d+)fps"))) {
-        return std::stoi(match[1]);
+    std::size_t end = 0;
+    if (const auto fps = numberBefore(name, "fps", end)) {
+        return *fps;
     }
     throw std::runtime_error(name + ": give the frame rate (the file name does not hold one)");
 }
