@@ -57,7 +57,7 @@ std::optional<int> numberAt(std::string_view name, std::size_t& pos) {
     return value;
 }
 
-// The first number in the name directly followed by `tail`, and where that number ends.
+// The first number in the name directly followed by `tail`; `end` is set just past the tail.
 // (Plain scanning rather than <regex>, which GCC 12 warns about in sanitizer builds.)
 std::optional<int> numberBefore(std::string_view name, std::string_view tail, std::size_t& end) {
     const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
