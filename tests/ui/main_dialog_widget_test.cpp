@@ -7,7 +7,12 @@
 #include <QTimer>
 #include <memory>
 
+#include "converter_factory.h"
+#include "ffprobe.h"
 #include "kinorex_dlg.h"
+#include "media_files.h"
+#include "recording_generator.h"
+#include "temp_path.h"
 #include "text_progress_ctrl.h"
 
 using kinorex::CKinorexDlg;
@@ -26,8 +31,7 @@ struct ConverterRecord {
 };
 
 // Finishes after three polls of 40% each; the dialog's timer drives it, so no
-// thread is needed. A real PS2AVI over a generated recording drops in for it
-// (see runToFinish) once the engine provides one.
+// thread is needed.
 class PollingConverter : public Converter {
 public:
     PollingConverter(std::shared_ptr<ConverterRecord> record,
@@ -56,6 +60,27 @@ private:
     int progress_ = 0;
 };
 
+// Records the position of a bar each time it is painted: what the user saw.
+class PaintedPositions : public QObject {
+public:
+    explicit PaintedPositions(kinorex::CTextProgressCtrl& bar) : bar_(bar) {
+        bar.installEventFilter(this);
+    }
+
+    std::vector<int> positions;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::Paint) {
+            positions.push_back(bar_.position());
+        }
+        return false;
+    }
+
+private:
+    const kinorex::CTextProgressCtrl& bar_;
+};
+
 // The main dialog with its modal requests answered by the test: messages are
 // recorded instead of shown, pickers return preset paths, and the real channel
 // dialog is closed with OK as soon as it is open.
@@ -65,9 +90,11 @@ public:
         QString text;
         int barPosition;
         bool startEnabled;
+        std::vector<int> paintedBefore;
     };
 
-    explicit TestDialog(std::unique_ptr<Converter> converter) : CKinorexDlg(std::move(converter)) {}
+    explicit TestDialog(std::unique_ptr<Converter> converter)
+        : CKinorexDlg(std::move(converter)), painted_(progressBar()) {}
 
     QPushButton* button(const char* name) { return findChild<QPushButton*>(name); }
     QLineEdit* edit(const char* name) { return findChild<QLineEdit*>(name); }
@@ -86,7 +113,7 @@ public:
 protected:
     void showMessage(const std::string& text) override {
         messages.push_back({QString::fromStdString(text), progressBar().position(),
-                            button("startButton")->isEnabled()});
+                            button("startButton")->isEnabled(), painted_.positions});
     }
     std::optional<std::string> pickSourceFile() override { return sourceFile; }
     std::optional<std::string> pickOutputFolder() override { return outputFolder; }
@@ -98,6 +125,9 @@ protected:
         });
         return CKinorexDlg::runChannelDialog();
     }
+
+private:
+    PaintedPositions painted_;
 };
 
 struct Fixture {
@@ -118,14 +148,17 @@ struct Fixture {
 };
 
 // Start to "Finish" as the user sees it: Start disabled while converting, the
-// bar at 100 when the converter is stopped, at 0 when "Finish" is shown, and
-// Start enabled again only after the message.
+// bar painted at 100 and then at 0 before "Finish" is shown, and Start enabled
+// again only after the message.
 void runToFinish(TestDialog& dialog, const kinorex::CTextProgressCtrl& bar) {
     QTest::mouseClick(dialog.button("startButton"), Qt::LeftButton);
     QVERIFY(!dialog.button("startButton")->isEnabled());
     QVERIFY(dialog.button("stopButton")->isEnabled());
     QTRY_COMPARE_WITH_TIMEOUT(dialog.messageTexts(), QStringList{"Finish"}, 10000);
     QCOMPARE(dialog.messages.front().barPosition, 0);
+    const std::vector<int>& painted = dialog.messages.front().paintedBefore;
+    QVERIFY2(painted.size() >= 2 && painted.end()[-2] == 100 && painted.back() == 0,
+             "the bar was not painted full and then empty");
     QVERIFY(!dialog.messages.front().startEnabled);
     QCOMPARE(bar.position(), 0);
     QVERIFY(dialog.button("startButton")->isEnabled());
@@ -187,6 +220,74 @@ private slots:
         QCOMPARE(f.record->channelMask, 0xFFFFu);
         QCOMPARE(f.record->outputPrefix, "/rec/cam1.2010");
         QCOMPARE(f.record->barAtStop, std::vector<int>{100});
+    }
+
+    // Channels 1 and 3 speak, 2 is silent; the AVI files land next to the
+    // recording, the default output folder.
+    void realConversionRunsToFinish() {
+        using kinorex::test::fixturePath;
+        QVERIFY2(kinorex::test::ffmpegAvailable(),
+                 "ffprobe and ffmpeg are needed (scripts/setup installs them)");
+        const kinorex::test::TempPath folder("ui-conversion");
+        std::filesystem::create_directories(folder.path());
+        kinorex::tools::RecordingPlan plan;
+        plan.output = folder.path() / "cam.2010.h264";
+        plan.channels = {
+            {.channelNumber = 1,
+             .video = fixturePath("pal_352x288_25fps.264"),
+             .speech = fixturePath("speech_1.s16")},
+            {.channelNumber = 2, .video = fixturePath("pal_704x288_25fps.264")},
+            {.channelNumber = 3,
+             .video = fixturePath("pal_704x576_25fps.264"),
+             .speech = fixturePath("speech_3.s16")},
+        };
+        kinorex::tools::generateRecording(plan);
+
+        TestDialog dialog(kinorex::makeConverter());
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&dialog));
+        dialog.sourceFile = plan.output.string();
+        QTest::mouseClick(dialog.button("browseSourceButton"), Qt::LeftButton);
+        QCOMPARE(dialog.edit("outputFolderEdit")->text(), QString::fromStdString(folder.string()));
+        runToFinish(dialog, dialog.progressBar());
+
+        struct Expected {
+            const char* file;
+            const char* size[2];
+            const char* pictures;
+            std::optional<std::string> speech;
+        };
+        for (const Expected& expected : {
+                 Expected{"cam.2010_1.avi", {"352", "288"}, "100", "speech_1.s16"},
+                 Expected{"cam.2010_2.avi", {"704", "288"}, "75", std::nullopt},
+                 Expected{"cam.2010_3.avi", {"704", "576"}, "100", "speech_3.s16"},
+             }) {
+            const std::string path = (folder.path() / expected.file).string();
+            auto streams = kinorex::test::probeStreams(path);
+            QCOMPARE(streams.size(), expected.speech ? 2u : 1u);
+            QCOMPARE(streams[0]["codec_name"], "h264");
+            QCOMPARE(streams[0]["width"], expected.size[0]);
+            QCOMPARE(streams[0]["height"], expected.size[1]);
+            QCOMPARE(streams[0]["r_frame_rate"], "25/1");
+            QCOMPARE(streams[0]["nb_read_packets"], expected.pictures);
+            if (expected.speech) {
+                const auto voiceFrames =
+                    kinorex::test::loadS16(fixturePath(*expected.speech)).size() /
+                    kinorex::tools::kVoiceFrameSamples;
+                QCOMPARE(streams[1]["codec_name"], "pcm_s16le");
+                QCOMPARE(streams[1]["sample_rate"], "8000");
+                QCOMPARE(streams[1]["channels"], "1");
+                QCOMPARE(streams[1]["nb_read_packets"], std::to_string(voiceFrames));
+            }
+            QCOMPARE(kinorex::test::decodeErrors(path), "");
+        }
+        QStringList written;
+        for (const auto& entry : std::filesystem::directory_iterator(folder.path())) {
+            written << QString::fromStdString(entry.path().filename().string());
+        }
+        written.sort();
+        QCOMPARE(written, (QStringList{"cam.2010.h264", "cam.2010_1.avi", "cam.2010_2.avi",
+                                       "cam.2010_3.avi"}));
     }
 
     void closingDuringConversionDestroysConverter() {
