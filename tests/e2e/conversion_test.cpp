@@ -19,6 +19,7 @@
 #include "ps2avi.h"
 #include "recording_generator.h"
 #include "temp_path.h"
+#include "wait.h"
 
 namespace kinorex {
 namespace {
@@ -134,17 +135,10 @@ void expectCleanForFfmpeg(const std::string& path, std::size_t videoFrames, bool
     EXPECT_EQ(test::decodeErrors(path), "") << path;
 }
 
-bool waitFor(auto condition) {
-    for (int i = 0; i < 5000 && !condition(); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(2));
-    }
-    return condition();
-}
-
 class ConversionTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_EQ(std::system("command -v ffprobe >/dev/null && command -v ffmpeg >/dev/null"), 0)
+        ASSERT_TRUE(test::ffmpegAvailable())
             << "ffprobe and ffmpeg are needed (scripts/setup installs them)";
         std::filesystem::create_directories(dir_.path());
     }
@@ -155,13 +149,7 @@ protected:
         return prefix() + "_" + std::to_string(channelNumber) + ".avi";
     }
     std::set<std::string> aviFiles() const {
-        std::set<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(dir_.path())) {
-            if (entry.path().extension() == ".avi") {
-                names.insert(entry.path().filename().string());
-            }
-        }
-        return names;
+        return test::fileNamesWithExtension(dir_.path(), ".avi");
     }
 
     test::TempPath dir_{"e2e"};
@@ -179,7 +167,7 @@ TEST_F(ConversionTest, SelectedChannelsArriveFrameByFrame) {
     // Channels 1, 4, 7 and 9; channel 9 has nothing, channel 2 is not selected.
     const std::uint32_t mask = 1u << 0 | 1u << 3 | 1u << 6 | 1u << 8;
     ASSERT_EQ(converter_.Start(recording().c_str(), mask, prefix().c_str()), 1);
-    ASSERT_TRUE(waitFor([&] { return converter_.IsFinished() != 0; }));
+    ASSERT_TRUE(test::waitUntil([&] { return converter_.IsFinished() != 0; }));
     EXPECT_GE(converter_.GetProgress(), 100);
     converter_.Stop();
 
@@ -205,7 +193,7 @@ TEST_F(ConversionTest, StopMidwayLeavesCompleteFilesOfWhatWasWritten) {
     const std::size_t totalVideoFrames = 300 * 25;
 
     ASSERT_EQ(converter_.Start(recording().c_str(), 0xFFFF, prefix().c_str()), 1);
-    ASSERT_TRUE(waitFor([&] { return converter_.GetProgress() >= 2; }));
+    ASSERT_TRUE(test::waitUntil([&] { return converter_.GetProgress() >= 2; }));
     converter_.Stop();
 
     const ConvertedChannel converted = expectChannelFile(aviPath(source.channelNumber), source);

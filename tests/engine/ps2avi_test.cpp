@@ -15,6 +15,7 @@
 #include "output_naming.h"
 #include "recording_builder.h"
 #include "temp_path.h"
+#include "wait.h"
 
 namespace kinorex {
 namespace {
@@ -25,10 +26,7 @@ using test::testPayload;
 constexpr std::uint32_t kChannels1And2 = 0b11;
 
 bool waitUntilFinished(PS2AVI& converter) {
-    for (int i = 0; i < 2000 && !converter.IsFinished(); ++i) {
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return converter.IsFinished() != 0;
+    return test::waitUntil([&] { return converter.IsFinished() != 0; });
 }
 
 class PS2AVITest : public ::testing::Test {
@@ -56,13 +54,7 @@ protected:
         EXPECT_EQ(converter_.Start(recording().c_str(), mask, prefix().c_str()), 1);
         EXPECT_TRUE(waitUntilFinished(converter_));
         converter_.Stop();
-        std::set<std::string> names;
-        for (const auto& entry : std::filesystem::directory_iterator(dir_.path())) {
-            if (entry.path().extension() == ".avi") {
-                names.insert(entry.path().filename().string());
-            }
-        }
-        return names;
+        return test::fileNamesWithExtension(dir_.path(), ".avi");
     }
 
     test::TempPath dir_{"ps2avi"};

@@ -16,4 +16,15 @@ TempPath::~TempPath() {
     std::filesystem::remove_all(path_, ignored);
 }
 
+std::set<std::string> fileNamesWithExtension(const std::filesystem::path& folder,
+                                             std::string_view extension) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        if (entry.path().extension() == extension) {
+            names.insert(entry.path().filename().string());
+        }
+    }
+    return names;
+}
+
 }  // namespace kinorex::test

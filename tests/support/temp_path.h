@@ -1,7 +1,9 @@
 #pragma once
 
 #include <filesystem>
+#include <set>
 #include <string>
+#include <string_view>
 
 namespace kinorex::test {
 
@@ -21,5 +23,9 @@ public:
 private:
     std::filesystem::path path_;
 };
+
+// Names of the files in `folder` whose extension is `extension` (such as ".avi").
+std::set<std::string> fileNamesWithExtension(const std::filesystem::path& folder,
+                                             std::string_view extension);
 
 }  // namespace kinorex::test
