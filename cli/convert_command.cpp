@@ -1,6 +1,5 @@
 #include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
 #include <iostream>
 
@@ -42,7 +41,7 @@ bool outputFoldersWritable(const Options& options) {
 // Polls the converter until its worker has finished or the user interrupts.
 void followConversion(PS2AVI& converter, ProgressDisplay& display) {
     while (!converter.IsFinished() && !interruptRequested()) {
-        display.update(std::clamp(converter.GetProgress(), 0, 100));
+        display.update(converter.GetProgress());  // the display clamps to 0..100
         sleepUnlessInterrupted(kPollInterval);
     }
     if (converter.IsFinished()) {

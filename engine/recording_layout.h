@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 namespace kinorex {
 
@@ -16,5 +17,28 @@ inline constexpr std::size_t kFrameBufferSize = 0x80000;
 
 // Channel numbers run from 1 to this; channel indexes from 0.
 inline constexpr int kChannelCount = 16;
+
+// The file header's video standard byte picks the first column of the tables below when it
+// is kPalVideoStandard, the second for any other value.
+inline constexpr std::uint8_t kPalVideoStandard = 1;
+
+struct PictureSize {
+    std::int32_t width;
+    std::int32_t height;
+};
+
+// Picture size by resolution code 0..2; other codes mean 0 x 0.
+inline constexpr PictureSize kPictureSizes[2][3] = {
+    {{704, 576}, {352, 288}, {704, 288}},
+    {{640, 480}, {320, 240}, {640, 240}},
+};
+
+// Frames per second by frame-rate code 0..5; codes past the table mean kFallbackFrameRate
+// under either standard.
+inline constexpr std::uint8_t kFrameRates[2][6] = {
+    {0, 1, 2, 6, 12, 25},
+    {0, 1, 2, 6, 15, 30},
+};
+inline constexpr std::uint8_t kFallbackFrameRate = 25;
 
 }  // namespace kinorex

@@ -18,23 +18,10 @@ constexpr std::size_t kFrameRateCodeOffset = 391;   // + channel number
 constexpr std::size_t kIndexEntryCountOffset = 1416;
 constexpr std::size_t kIndexEndOffset = 1420;
 
-struct PictureSize {
-    std::int32_t width;
-    std::int32_t height;
-};
-
-// By resolution code; the first table serves video standard byte 1, the second any other.
-constexpr PictureSize kPictureSizes[2][3] = {
-    {{704, 576}, {352, 288}, {704, 288}},
-    {{640, 480}, {320, 240}, {640, 240}},
-};
-
-// By frame-rate code; codes past the table mean 25 under either standard.
-constexpr std::uint8_t kFrameRates[2][6] = {
-    {0, 1, 2, 6, 12, 25},
-    {0, 1, 2, 6, 15, 30},
-};
-constexpr std::uint8_t kFallbackFrameRate = 25;
+// Which column of the picture-size and frame-rate tables the header's standard selects.
+std::size_t standardColumn(const std::array<std::uint8_t, kFileHeaderSize>& header) {
+    return header[kVideoStandardOffset] == kPalVideoStandard ? 0 : 1;
+}
 
 bool isChannelNumber(std::uint8_t channelNumber) {
     return channelNumber >= 1 && channelNumber <= kChannelCount;
@@ -98,7 +85,7 @@ void RecordingReader::GetResolution(std::uint8_t channelNumber, std::int32_t& wi
     }
     const std::uint8_t code = header_[kResolutionCodeOffset + channelNumber];
     if (code < std::size(kPictureSizes[0])) {
-        const PictureSize& size = kPictureSizes[header_[kVideoStandardOffset] == 1 ? 0 : 1][code];
+        const PictureSize& size = kPictureSizes[standardColumn(header_)][code];
         width = size.width;
         height = size.height;
     }
@@ -113,7 +100,7 @@ std::uint8_t RecordingReader::GetFrameRate(std::uint8_t channelNumber) const {
     if (code >= std::size(kFrameRates[0])) {
         return kFallbackFrameRate;
     }
-    return kFrameRates[header_[kVideoStandardOffset] == 1 ? 0 : 1][code];
+    return kFrameRates[standardColumn(header_)][code];
 }
 
 bool RecordingReader::ReadFrame(std::uint8_t* buffer, std::uint32_t& size) {

@@ -1,6 +1,5 @@
 #include "recording_generator.h"
 
-#include <array>
 #include <cctype>
 #include <cmath>
 #include <fstream>
@@ -12,6 +11,7 @@
 #include "hi_voice.h"
 #include "media_files.h"
 #include "recording_builder.h"
+#include "recording_layout.h"
 
 namespace kinorex::tools {
 
@@ -25,18 +25,6 @@ constexpr std::int64_t kTicksPerSecond = 24000;
 constexpr std::int64_t kVoiceFrameTicks = kVoiceFrameSamples * 3;
 constexpr std::size_t kEntriesPerBlock = 64;
 constexpr std::size_t kStrayEvery = 10;
-
-struct PictureSize {
-    int width;
-    int height;
-};
-
-// Picture sizes by resolution code; the PAL column is video standard byte 1.
-constexpr std::array<PictureSize, 3> kPalSizes = {{{704, 576}, {352, 288}, {704, 288}}};
-constexpr std::array<PictureSize, 3> kNtscSizes = {{{640, 480}, {320, 240}, {640, 240}}};
-// Frames per second by frame-rate code 1..5.
-constexpr std::array<int, 5> kPalRates = {1, 2, 6, 12, 25};
-constexpr std::array<int, 5> kNtscRates = {1, 2, 6, 15, 30};
 
 struct ClipFormat {
     bool pal;
@@ -77,12 +65,12 @@ ClipFormat clipFormat(const std::filesystem::path& clip) {
         }
         const int width = numbers[i].value;
         const int height = numbers[i + 1].value;
-        for (std::uint8_t code = 0; code < kPalSizes.size(); ++code) {
-            if (kPalSizes[code].width == width && kPalSizes[code].height == height) {
-                return {true, code};
-            }
-            if (kNtscSizes[code].width == width && kNtscSizes[code].height == height) {
-                return {false, code};
+        for (std::uint8_t code = 0; code < std::size(kPictureSizes[0]); ++code) {
+            for (const bool pal : {true, false}) {
+                const PictureSize& size = kPictureSizes[pal ? 0 : 1][code];
+                if (size.width == width && size.height == height) {
+                    return {pal, code};
+                }
             }
         }
     }
@@ -104,10 +92,11 @@ int clipRate(const ChannelSource& source) {
 }
 
 std::uint8_t frameRateCode(int fps, bool pal, int channelNumber) {
-    const auto& rates = pal ? kPalRates : kNtscRates;
-    for (std::size_t i = 0; i < rates.size(); ++i) {
-        if (rates[i] == fps) {
-            return static_cast<std::uint8_t>(i + 1);
+    // Code 0 names no rate at all, so the search starts at 1.
+    const auto& rates = kFrameRates[pal ? 0 : 1];
+    for (std::size_t code = 1; code < std::size(rates); ++code) {
+        if (rates[code] == fps) {
+            return static_cast<std::uint8_t>(code);
         }
     }
     throw std::runtime_error("channel " + std::to_string(channelNumber) + ": " +
