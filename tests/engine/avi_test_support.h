@@ -9,8 +9,6 @@
 #include <string>
 #include <vector>
 
-#include <unistd.h>
-
 #include "avi/file_sink.h"
 #include "avi_layout.h"
 
@@ -64,9 +62,5 @@ public:
     int truncate(std::uint64_t) override { return 0; }
     int close() override { return 0; }
 };
-
-inline std::string tempPath(const std::string& name) {
-    return ::testing::TempDir() + "kinorex_" + std::to_string(::getpid()) + "_" + name;
-}
 
 }  // namespace kinorex::test

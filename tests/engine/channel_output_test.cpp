@@ -9,6 +9,7 @@
 #include <unistd.h>
 
 #include "avi_test_support.h"
+#include "temp_path.h"
 #include "channel_formats.h"
 
 namespace kinorex {
@@ -25,10 +26,7 @@ const std::byte kFrame[8] = {std::byte{1}, std::byte{2}, std::byte{3}, std::byte
 
 class ChannelOutputTest : public ::testing::Test {
 protected:
-    void TearDown() override { std::remove(path_.c_str()); }
-
-    std::string path_ = test::tempPath(
-        std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()) + ".avi");
+    test::TempPath path_{"channel-output.avi"};
 };
 
 TEST_F(ChannelOutputTest, EveryHeaderFieldAndTheIndexReadBack) {
@@ -46,7 +44,7 @@ TEST_F(ChannelOutputTest, EveryHeaderFieldAndTheIndexReadBack) {
     output.Release();
     EXPECT_EQ(output.byteTotal(), 0);
 
-    auto b = readFile(path_);
+    auto b = readFile(path_.string());
     auto layout = parseAvi(b);
     ASSERT_EQ(layout.strh.size(), 2u);
 
@@ -162,14 +160,14 @@ TEST_F(ChannelOutputTest, CodecCodesMapAsTabledAndOthersCreateNoStream) {
     EXPECT_EQ(output.CreateAudioStream(3), -1);
     EXPECT_EQ(output.WriteVideo(kFrame, 8, true), -1);
     output.Release();
-    EXPECT_TRUE(parseAvi(readFile(path_)).strh.empty());
+    EXPECT_TRUE(parseAvi(readFile(path_.string())).strh.empty());
 }
 
 TEST_F(ChannelOutputTest, MissingStreamsAndMissingFileRefuseOrDropQuietly) {
     ChannelOutput output;
     EXPECT_EQ(output.CreateVideoStream(25, 16, 16, 3), -1) << "no file";
     EXPECT_EQ(output.CreateAudioStream(0), -1) << "no file";
-    EXPECT_FALSE(output.Create((path_ + "/no/such/dir.avi").c_str()));
+    EXPECT_FALSE(output.Create((path_.string() + "/no/such/dir.avi").c_str()));
     EXPECT_EQ(output.WriteVideo(kFrame, 8, true), -1);
     EXPECT_EQ(output.WriteAudio(kFrame, 8), 0);
 
@@ -182,7 +180,7 @@ TEST_F(ChannelOutputTest, MissingStreamsAndMissingFileRefuseOrDropQuietly) {
     EXPECT_EQ(output.WriteVideo(nullptr, 4, true), EINVAL);
     EXPECT_EQ(output.videoSampleCount(), 0);
     output.Release();
-    EXPECT_EQ(parseAvi(readFile(path_)).movi.size(), 0u);
+    EXPECT_EQ(parseAvi(readFile(path_.string())).movi.size(), 0u);
 }
 
 TEST_F(ChannelOutputTest, RateAndSizeZeroGiveZeroFieldsAndNoDivision) {
@@ -191,7 +189,7 @@ TEST_F(ChannelOutputTest, RateAndSizeZeroGiveZeroFieldsAndNoDivision) {
     ASSERT_EQ(output.CreateVideoStream(0, 0, 0, 3), 0);
     ASSERT_EQ(output.WriteVideo(kFrame, 8, true), 0);
     output.Release();
-    auto b = readFile(path_);
+    auto b = readFile(path_.string());
     auto layout = parseAvi(b);
     EXPECT_EQ(u32At(b, layout.avih), 0u);          // dwMicroSecPerFrame
     EXPECT_EQ(u32At(b, layout.strh[0] + 24), 0u);  // dwRate
@@ -201,7 +199,7 @@ TEST_F(ChannelOutputTest, RateAndSizeZeroGiveZeroFieldsAndNoDivision) {
 
 TEST_F(ChannelOutputTest, CreateReplacesTheFileAndRestartsTheCounts) {
     {
-        std::ofstream old(path_, std::ios::binary);
+        std::ofstream old(path_.path(), std::ios::binary);
         old << std::string(100000, 'x');
     }
     ChannelOutput output;
@@ -221,7 +219,7 @@ TEST_F(ChannelOutputTest, CreateReplacesTheFileAndRestartsTheCounts) {
         EXPECT_EQ(output.audioChunkCount(), round);
         output.Release();
         EXPECT_EQ(output.videoSampleCount(), round) << "only Create restarts the counts";
-        auto layout = parseAvi(readFile(path_));
+        auto layout = parseAvi(readFile(path_.string()));
         EXPECT_EQ(layout.movi.size(), 2u * round);
     }
 }
