@@ -4,7 +4,7 @@ set(CPACK_PACKAGE_VENDOR "Kinorex")
 set(CPACK_PACKAGE_CONTACT "Kinorex maintainers <maintainers@users.noreply.c-seed-84c0454c.example>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
   "Converts multi-channel recorder files (.h264) into AVI files, one per channel")
-set(CPACK_PACKAGE_DESCRIPTION
+string(CONCAT CPACK_PACKAGE_DESCRIPTION
   "Kinorex reads recorder files holding up to 16 channels of H.264 video and IMA ADPCM voice\n"
   "frames and writes one AVI file per channel, the video unchanged and the voice as 16-bit PCM.\n"
   "It brings a desktop dialog (kinorex), a command-line converter (kinorex-convert) and the\n"
