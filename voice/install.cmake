@@ -6,8 +6,11 @@ include(CMakePackageConfigHelpers)
 
 set(KINOREX_VOICE_CMAKE_DIR ${CMAKE_INSTALL_LIBDIR}/cmake/KinorexVoice)
 
+# RUNTIME and ARCHIVE place a Windows DLL and its import library.
 install(TARGETS kinorex_voice_shared EXPORT KinorexVoiceTargets
   LIBRARY DESTINATION ${CMAKE_INSTALL_LIBDIR}
+  RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR}
+  ARCHIVE DESTINATION ${CMAKE_INSTALL_LIBDIR}
   FILE_SET HEADERS DESTINATION ${CMAKE_INSTALL_INCLUDEDIR})
 install(EXPORT KinorexVoiceTargets
   NAMESPACE Kinorex::
