@@ -60,7 +60,8 @@ void followConversion(PS2AVI& converter, ProgressDisplay& display) {
 bool reportFiles(const ConversionReport& report, ProgressDisplay& display) {
     for (const auto& channel : report.channels) {
         for (const auto& file : channel.files) {
-            if (file.created) {
+            // A file the full disk left without even its headers is no AVI file.
+            if (file.created && (file.completed || file.chunksWritten > 0)) {
                 display.fileWritten(file.path, fileSize(file.path));
             }
         }

@@ -10,6 +10,7 @@
 #include "media_files.h"
 #include "recording_generator.h"
 #include "temp_path.h"
+#include "wait.h"
 
 namespace kinorex::cli {
 namespace {
@@ -137,24 +138,34 @@ TEST(CliProcess, InterruptStopsTheConversionAndLeavesCompleteFiles) {
                      {.channelNumber = 2, .video = test::fixturePath("pal_704x288_25fps.264")}};
     tools::generateRecording(plan);
 
+    const auto avi = [&](int channel) {
+        return folder.path() / ("long_" + std::to_string(channel) + ".avi");
+    };
     test::ChildProcess converter(kConverter, {plan.output.string()});
-    ASSERT_TRUE(converter.waitForOutput("Converting", std::chrono::seconds(30)));
+    // Files reach the disk block by block: once both have grown, both hold frames.
+    ASSERT_TRUE(test::waitUntil(
+        [&] {
+            std::error_code error;
+            return std::filesystem::file_size(avi(1), error) > 0 && !error &&
+                   std::filesystem::file_size(avi(2), error) > 0 && !error;
+        },
+        std::chrono::seconds(60)));
     converter.sendSignal(SIGINT);
     const auto result = converter.wait();
 
     EXPECT_EQ(result.exitStatus, 130) << result.out << result.err;
     for (int channel = 1; channel <= 2; ++channel) {
-        const auto avi = (folder.path() / ("long_" + std::to_string(channel) + ".avi")).string();
+        const auto path = avi(channel).string();
         // Complete: every size patched and an index entry for every chunk.
-        const auto layout = test::parseAvi(test::readFile(avi));
-        EXPECT_TRUE(layout.hasIdx1) << avi;
-        EXPECT_EQ(layout.idx1.size(), layout.movi.size()) << avi;
+        const auto layout = test::parseAvi(test::readFile(path));
+        EXPECT_TRUE(layout.hasIdx1) << path;
+        EXPECT_EQ(layout.idx1.size(), layout.movi.size()) << path;
 
-        auto streams = test::probeStreams(avi);
-        ASSERT_EQ(streams.size(), channel == 1 ? 2u : 1u) << avi;
+        auto streams = test::probeStreams(path);
+        ASSERT_EQ(streams.size(), channel == 1 ? 2u : 1u) << path;
         EXPECT_EQ(streams[0]["codec_name"], "h264");
         const auto packets = streams[0]["nb_read_packets"];
-        ASSERT_FALSE(packets.empty()) << avi;
+        ASSERT_FALSE(packets.empty()) << path;
         EXPECT_GT(std::stoi(packets), 0);
         EXPECT_LT(std::stoi(packets), 6000 * 25);  // stopped early
     }
