@@ -3,12 +3,14 @@
 
 #include <csignal>
 #include <fstream>
+#include <regex>
 
 #include "avi_layout.h"
 #include "child_process.h"
 #include "ffprobe.h"
 #include "media_files.h"
 #include "recording_generator.h"
+#include "small_disk.h"
 #include "temp_path.h"
 #include "wait.h"
 
@@ -83,6 +85,32 @@ TEST(CliProcess, SourcesThatAreNoRecordingFailWithTheirReason) {
     EXPECT_NE(result.err.find("Failed to convert! " + text.string() + ": not a recording"),
               std::string::npos);
     EXPECT_EQ(result.out, "");  // quiet
+
+    // Without -o: the source's own trouble is reported, not that of the folder it names,
+    // also for a path directly under the root.
+    const auto defaults = convert({"-q", folder.string(), "/kinorex-no-such-recording.h264"});
+    EXPECT_EQ(defaults.exitStatus, 1);
+    EXPECT_EQ(defaults.err, "Failed to convert! " + folder.string() +
+                                ": is a folder, not a recording\n"
+                                "Failed to convert! /kinorex-no-such-recording.h264: "
+                                "No such file or directory\n");
+}
+
+TEST(CliProcess, FullDiskNamesTheFilesThatLostFramesAndExitsWith1) {
+    const SampleFolder sample;
+    const test::SmallDisk disk(120 * 1024);  // the sample's AVI files take about 370 KB
+    const auto result = convert({"-o", disk.path().string(), sample.recording.string()});
+
+    EXPECT_EQ(result.exitStatus, 1);
+    const std::regex lossLine(disk.path().string() + "/rec_[1-4]\\.avi: " + disk.fullText() +
+                              "; [0-9]+ of [0-9]+ frames not written\n");
+    EXPECT_TRUE(std::regex_search(result.err, lossLine)) << result.err;
+    // Only files that hold something are listed as written.
+    for (int channel = 1; channel <= 4; ++channel) {
+        const auto avi = disk.path() / ("rec_" + std::to_string(channel) + ".avi");
+        const bool listed = contains(result.out, avi.string() + "  ");
+        EXPECT_EQ(listed, std::filesystem::exists(avi) && std::filesystem::file_size(avi) > 0);
+    }
 }
 
 TEST(CliProcess, OneBadSourceDoesNotStopTheOthers) {
