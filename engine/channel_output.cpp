@@ -106,7 +106,8 @@ std::uint64_t ChannelOutput::roomLeft() const {
     if (!file_) {
         return 0;
     }
-    const auto payloadRoom = static_cast<std::uint64_t>(std::max<std::int64_t>(kFileSizeLimit - byteTotal_, 0));
+    const auto payloadRoom =
+        static_cast<std::uint64_t>(std::max<std::int64_t>(kFileSizeLimit - byteTotal_, 0));
     return std::min(payloadRoom, file_->roomLeft());
 }
 

@@ -46,14 +46,15 @@ void ChannelParts::open(const std::string& prefix, int channelNumber, const Chan
 
 void ChannelParts::openPart() {
     OutputFileReport file;
-    file.path = channelPartName(prefix_, channelNumber_, static_cast<int>(report_.files.size()) + 1);
+    file.path =
+        channelPartName(prefix_, channelNumber_, static_cast<int>(report_.files.size()) + 1);
     int error = 0;
     if (!fitsOutputName(file.path)) {
         error = ENAMETOOLONG;
     } else if (output_.Create(file.path.c_str(), &error)) {
         file.created = true;
-        error = output_.CreateVideoStream(info_.frameRate, info_.width, info_.height,
-                                          kVideoCodecH264);
+        error =
+            output_.CreateVideoStream(info_.frameRate, info_.width, info_.height, kVideoCodecH264);
         if (!error && info_.hasAudio) {
             error = output_.CreateAudioStream(kAudioCodecPcm);
         }

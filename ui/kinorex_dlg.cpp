@@ -124,8 +124,8 @@ void CKinorexDlg::showWarning(const std::string& text) {
 }
 
 void CKinorexDlg::showBox(QMessageBox::Icon icon, const std::string& text) {
-    QMessageBox box(icon, QStringLiteral("Kinorex"), QString::fromStdString(text),
-                    QMessageBox::Ok, this);
+    QMessageBox box(icon, QStringLiteral("Kinorex"), QString::fromStdString(text), QMessageBox::Ok,
+                    this);
     box.exec();
 }
 

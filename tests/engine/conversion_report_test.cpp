@@ -131,8 +131,8 @@ TEST_F(ConversionReportTest, BigChannelsGoOnInPartsThatEachStartAtAKeyFrameWhere
     RecordingBuilder builder;
     for (int i = 0; i < kFrames; ++i) {
         // Channel 1 has a key frame every ten frames, channel 2 only its first.
-        builder.video(0, testPayload(1000, i), i % 10 == 0, 1).video(1, testPayload(1000, i),
-                                                                     i == 0, 2);
+        builder.video(0, testPayload(1000, i), i % 10 == 0, 1)
+            .video(1, testPayload(1000, i), i == 0, 2);
         builder.audio(0, testPayload(8, i));
     }
     builder.write(recording());
@@ -165,10 +165,11 @@ TEST_F(ConversionReportTest, BigChannelsGoOnInPartsThatEachStartAtAKeyFrameWhere
 
 TEST_F(ConversionReportTest, VoiceGoesToEveryChannelThatNamesIt) {
     RecordingBuilder builder;
-    builder.video(0, testPayload(100), true, 1)   // channel 1: its own voice
-        .video(1, testPayload(100), true, 1)      // channel 2: channel 1's voice
-        .video(2, testPayload(100), true, 4)      // channel 3: channel 4's voice
-        .video(3, testPayload(100), true, 4);     // channel 4: not converted
+    builder
+        .video(0, testPayload(100), true, 1)   // channel 1: its own voice
+        .video(1, testPayload(100), true, 1)   // channel 2: channel 1's voice
+        .video(2, testPayload(100), true, 4)   // channel 3: channel 4's voice
+        .video(3, testPayload(100), true, 4);  // channel 4: not converted
     for (int i = 0; i < 3; ++i) {
         builder.audio(0, testPayload(8, i));
     }
@@ -183,7 +184,8 @@ TEST_F(ConversionReportTest, VoiceGoesToEveryChannelThatNamesIt) {
     EXPECT_FALSE(report.hasLosses());
     const std::size_t expectedVoice[] = {3, 3, 2};
     for (int channel = 0; channel < 3; ++channel) {
-        const auto layout = test::parseAvi(test::readFile(report.channels[channel].files.at(0).path));
+        const auto layout =
+            test::parseAvi(test::readFile(report.channels[channel].files.at(0).path));
         EXPECT_EQ(chunksWithId(layout, "01wb"), expectedVoice[channel]) << channel + 1;
     }
 }

@@ -221,8 +221,8 @@ TEST_F(MainDialogLogicTest, LossesAreListedInAWarningAfterFinish) {
                         "/avi/cam1_5.avi: Permission denied; 10 of 10 frames not written"};
     logic.timerTick(MainDialogLogic::kProgressTimerId);
     EXPECT_EQ(log, (Log{"disarm 1000", "position 100", "Stop", "position 0", "message Finish",
-                        "warning Not everything could be written:\n" + converter.losses[0] +
-                            "\n" + converter.losses[1],
+                        "warning Not everything could be written:\n" + converter.losses[0] + "\n" +
+                            converter.losses[1],
                         "start on", "stop off"}));
 }
 
