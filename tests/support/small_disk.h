@@ -11,10 +11,9 @@
 
 namespace kinorex::test {
 
-// A folder where written data runs out after about `bytes`: a tmpfs of that size where this
-// process may mount one, otherwise an ordinary folder with every file of this process and
-// of the children it starts limited to `bytes` (RLIMIT_FSIZE). Everything is undone when
-// the object goes.
+// A folder where writing runs out after about `bytes`: a tmpfs of that size where this
+// process may mount one, else each file of this process and its children is limited to
+// `bytes` (RLIMIT_FSIZE). Undone when the object goes.
 class SmallDisk {
 public:
     explicit SmallDisk(std::uint64_t bytes);
