@@ -114,15 +114,11 @@ void ChannelParts::write(Attempt attempt) {
     }
     if (result == 0) {
         ++current().chunksWritten;
-    } else {
-        noteLoss(result == kRefusedAtLimit ? "a frame larger than an AVI file may be"
-                                           : errorText(result));
+        return;
     }
-}
-
-void ChannelParts::noteLoss(const std::string& reason) {
     ++current().chunksLost;
-    noteError(current(), reason);
+    noteError(current(), result == kRefusedAtLimit ? "a frame larger than an AVI file may be"
+                                                   : errorText(result));
 }
 
 void ChannelParts::writeVideo(const std::uint8_t* frame, std::int32_t size, bool keyFrame) {

@@ -44,7 +44,6 @@ private:
     // Writes through attempt, opening the next part when the current one is full.
     template <typename Attempt>
     void write(Attempt attempt);
-    void noteLoss(const std::string& reason);
 
     ChannelOutput output_;
     PartLimits limits_;
