@@ -66,25 +66,21 @@ struct Registers {
         stepIndex = transition.nextIndex[code];
     }
 
+    // The quantizer's three halvings of the step, as masks rather than branches: the signs
+    // and sizes of speech differences are as good as random.
     std::uint32_t encode(std::int32_t sample) {
         const std::int32_t step = kStepSizes[static_cast<std::size_t>(stepIndex)];
-        std::int32_t d = sample - predicted;
-        std::uint32_t code = 0;
-        if (d < 0) {
-            code = 8;
-            d = -d;
-        }
-        if (d >= step) {
-            code |= 4;
-            d -= step;
-        }
-        if (d >= step >> 1) {
-            code |= 2;
-            d -= step >> 1;
-        }
-        if (d >= step >> 2) {
-            code |= 1;
-        }
+        const std::int32_t difference = sample - predicted;
+        const std::int32_t negative = difference >> 31;  // 0 or -1
+        std::int32_t d = (difference ^ negative) - negative;
+        std::uint32_t code = static_cast<std::uint32_t>(negative) & 8;
+        const std::int32_t has4 = -static_cast<std::int32_t>(d >= step);
+        code |= static_cast<std::uint32_t>(has4) & 4;
+        d -= step & has4;
+        const std::int32_t has2 = -static_cast<std::int32_t>(d >= step >> 1);
+        code |= static_cast<std::uint32_t>(has2) & 2;
+        d -= (step >> 1) & has2;
+        code |= d >= step >> 2 ? 1u : 0u;
         apply(code);
         return code;
     }
