@@ -109,11 +109,12 @@ template <std::size_t kCount, typename Body>
     }(std::make_index_sequence<kCount>{});
 }
 
-// FLOATA, FLOATB: sign, magnitude (0..32767) to the 11-bit floating format.
-// A zero keeps its sign: a negative zero difference is stored as 1056.
-[[gnu::always_inline]] inline std::int32_t toFloat(bool negative, std::int32_t magnitude) {
+// FLOATA, FLOATB: sign (a mask, -1 for negative), magnitude (0..32767) to the
+// 11-bit floating format. A zero keeps its sign: a negative zero difference
+// is stored as 1056.
+[[gnu::always_inline]] inline std::int32_t toFloat(std::int32_t negative, std::int32_t magnitude) {
     const Normalised n = normalise(magnitude);
-    return (negative ? kFloatSign : 0) + (n.exponent << 6) + n.mantissa;
+    return (negative & kFloatSign) + (n.exponent << 6) + n.mantissa;
 }
 
 // The coefficient side of FMULT for every 13-bit magnitude, looked up rather than
@@ -152,7 +153,8 @@ template <int kBits>
 [[gnu::always_inline]] inline std::int32_t quantize(std::int16_t sample, std::int32_t se,
                                                     std::int32_t y) {
     const std::int32_t d = (sample >> 2) - se;
-    const std::int32_t dqm = d < 0 ? -d : d;
+    const std::int32_t dNegative = d >> 31;  // 0 or -1
+    const std::int32_t dqm = (d ^ dNegative) - dNegative;
     const auto exponent = std::max(
         0, static_cast<std::int32_t>(std::bit_width(static_cast<std::uint32_t>(dqm))) - 1);
     const std::int32_t dl = (exponent << 7) + (((dqm << 7) >> exponent) & 127);
@@ -163,8 +165,20 @@ template <int kBits>
     // Below the first decision level the 24..40 kbit/s quantizers give the
     // all-ones code word, a negative zero, whatever the sign of D; the
     // 16 kbit/s quantizer has no zero level and keeps the sign.
-    const bool negative = d < 0 || (kBits > 2 && magnitude == 0);
-    return negative ? kAllOnes - magnitude : magnitude;
+    const std::int32_t negative = dNegative | (kBits > 2 && magnitude == 0 ? -1 : 0);
+    return magnitude ^ (negative & kAllOnes);  // kAllOnes - magnitude when negative
+}
+
+// Sign-dependent choices are made with masks (-1 or 0) rather than branches
+// throughout: the signs of speech samples and differences are as good as
+// random, and a mispredicted branch costs more than the whole choice.
+constexpr std::int32_t maskOf(bool condition) {
+    return -static_cast<std::int32_t>(condition);
+}
+
+// value when mask is 0, -value when it is -1.
+constexpr std::int32_t negateIf(std::int32_t mask, std::int32_t value) {
+    return (value ^ mask) - mask;
 }
 
 // One sample through the coder (encoding the sample, or decoding the code
@@ -173,11 +187,12 @@ template <int kBits, G726Direction kDirection>
 [[gnu::always_inline]] inline G726Sample codeSample(G726State& s, std::int32_t value) {
     using Tables = Rate<kBits>;
 
-    // LIMA, MIX: the scale factor, between the fast and the slow one.
+    // LIMA, MIX: the scale factor, between the fast and the slow one. The
+    // product is divided by 64 rounding toward zero.
     const std::int32_t al = s.ap > 256 ? 64 : s.ap >> 2;
     const std::int32_t ylInt = s.yl >> 6;
-    const std::int32_t dif = s.yu - ylInt;
-    const std::int32_t y = ylInt + (dif >= 0 ? (dif * al) >> 6 : (dif * al + 63) >> 6);
+    const std::int32_t mix = (s.yu - ylInt) * al;
+    const std::int32_t y = ylInt + ((mix + ((mix >> 31) & 63)) >> 6);
 
     // FMULT, ACCUM: the signal estimate.
     std::int32_t zeros = 0;
@@ -191,14 +206,16 @@ template <int kBits, G726Direction kDirection>
     const std::int32_t code = kDirection == G726Direction::kEncode
                                   ? quantize<kBits>(static_cast<std::int16_t>(value), se, y)
                                   : value & kCodeMask;
-    const bool negative = (code >> (kBits - 1)) != 0;
-    const std::int32_t magnitude = (negative ? ~code : code) & (kCodeMask >> 1);
+    const std::int32_t negative = maskOf((code >> (kBits - 1)) != 0);
+    const std::int32_t magnitude = (code ^ negative) & (kCodeMask >> 1);
     const auto index = static_cast<std::size_t>(magnitude);
 
-    // RECONST, ADDA, ANTILOG: the quantized difference, sign and magnitude.
+    // RECONST, ADDA, ANTILOG: the quantized difference, sign and magnitude; a
+    // negative DQL gives 0.
     const std::int32_t dql = Tables::dqln[index] + (y >> 2);
-    const std::int32_t dqMag = dql < 0 ? 0 : ((128 + (dql & 127)) << 7) >> (14 - ((dql >> 7) & 15));
-    const std::int32_t dq = negative ? -dqMag : dqMag;
+    const std::int32_t dqMag =
+        (((128 + (dql & 127)) << 7) >> (14 - ((dql >> 7) & 15))) & ~(dql >> 31);
+    const std::int32_t dq = negateIf(negative, dqMag);
 
     // TRANS: a large difference after a tone marks a transition.
     const std::int32_t ylExp = s.yl >> 15;
@@ -212,7 +229,7 @@ template <int kBits, G726Direction kDirection>
     const std::int32_t sr = wrap16(se + dq);
     const std::int32_t dqsez = wrap16(sez + dq);
     const std::int32_t pk0 = dqsez >> 15;
-    const bool sigpk = dqsez == 0;
+    const std::int32_t changes = maskOf(dqsez != 0);  // SIGPK clear
 
     if (tr) [[unlikely]] {
         // TRIGB: a transition restarts the predictor.
@@ -222,21 +239,21 @@ template <int kBits, G726Direction kDirection>
     } else {
         // UPB: the zeros follow the sign agreement of DQ with its history.
         constexpr int kLeak = kBits == 5 ? 9 : 8;
-        const std::int32_t sign = negative ? kFloatSign : 0;
-        const std::int32_t step = dqMag == 0 ? 0 : 128;
+        const std::int32_t sign = negative & kFloatSign;
+        const std::int32_t step = maskOf(dqMag != 0) & 128;
         unrolled<6>([&](std::size_t i) {
-            const std::int32_t differ = -(((s.dq[i] ^ sign) >> 10) & 1);  // 0 or -1
-            const std::int32_t gain = (step ^ differ) - differ;
-            s.b[i] = wrap16(s.b[i] + gain - (s.b[i] >> kLeak));
+            const std::int32_t differ = maskOf(((s.dq[i] ^ sign) & kFloatSign) != 0);
+            s.b[i] = wrap16(s.b[i] + negateIf(differ, step) - (s.b[i] >> kLeak));
         });
         // UPA2, LIMC
         const std::int32_t fa1 = 4 * std::clamp(s.a1, -8191, 8191);
-        const std::int32_t g = pk0 == s.pk2 ? 16384 : -16384;
-        const std::int32_t f = pk0 == s.pk1 ? -fa1 : fa1;
-        const std::int32_t a2 = s.a2 + (sigpk ? 0 : (g + f) >> 7) - (s.a2 >> 7);
+        const std::int32_t g = negateIf(maskOf(pk0 != s.pk2), 16384);
+        const std::int32_t f = negateIf(maskOf(pk0 == s.pk1), fa1);
+        const std::int32_t a2 = s.a2 + (changes & ((g + f) >> 7)) - (s.a2 >> 7);
         s.a2 = std::clamp(a2, -12288, 12288);
         // UPA1, LIMD
-        const std::int32_t a1 = s.a1 + (sigpk ? 0 : pk0 == s.pk1 ? 192 : -192) - (s.a1 >> 8);
+        const std::int32_t a1 =
+            s.a1 + (changes & negateIf(maskOf(pk0 != s.pk1), 192)) - (s.a1 >> 8);
         const std::int32_t a1Limit = 15360 - s.a2;
         s.a1 = std::clamp(a1, -a1Limit, a1Limit);
     }
@@ -245,7 +262,8 @@ template <int kBits, G726Direction kDirection>
     std::copy_backward(std::begin(s.dq), std::end(s.dq) - 1, std::end(s.dq));
     s.dq[0] = toFloat(negative, dqMag);
     s.sr2 = s.sr1;
-    s.sr1 = sr < 0 ? toFloat(true, -sr & 32767) : toFloat(false, sr);
+    const std::int32_t srNegative = sr >> 31;
+    s.sr1 = toFloat(srNegative, negateIf(srNegative, sr) & 32767);
     s.pk2 = s.pk1;
     s.pk1 = pk0;
 
@@ -258,7 +276,9 @@ template <int kBits, G726Direction kDirection>
     s.dms += ((fi << 9) - s.dms) >> 5;
     s.dml += ((fi << 11) - s.dml) >> 7;
     const std::int32_t spread = 4 * s.dms - s.dml;
-    const bool stationary = y >= 1536 && (spread < 0 ? -spread : spread) < (s.dml >> 3) && !tdp;
+    const std::int32_t spreadMask = spread >> 31;
+    const bool stationary =
+        (y >= 1536) & (((spread ^ spreadMask) - spreadMask) < (s.dml >> 3)) & !tdp;
     const std::int32_t ax = stationary ? 0 : 1;
     s.ap = tr ? 256 : s.ap + (((ax << 9) - s.ap) >> 4);
 
