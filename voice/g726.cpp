@@ -109,14 +109,6 @@ template <std::size_t kCount, typename Body>
     }(std::make_index_sequence<kCount>{});
 }
 
-// FLOATA, FLOATB: sign (a mask, -1 for negative), magnitude (0..32767) to the
-// 11-bit floating format. A zero keeps its sign: a negative zero difference
-// is stored as 1056.
-[[gnu::always_inline]] inline std::int32_t toFloat(std::int32_t negative, std::int32_t magnitude) {
-    const Normalised n = normalise(magnitude);
-    return (negative & kFloatSign) + (n.exponent << 6) + n.mantissa;
-}
-
 // The coefficient side of FMULT for every 13-bit magnitude, looked up rather than
 // normalised eight times a sample: the exponent in the high byte, the mantissa in the low.
 constexpr auto kCoefficientFloat = [] {
@@ -129,24 +121,101 @@ constexpr auto kCoefficientFloat = [] {
     return table;
 }();
 
+// A floating-format value taken apart once, when it enters a history, for
+// the six or two FMULTs that read it there: exponent, mantissa, and the sign
+// as a mask (-1 negative).
+struct FloatParts {
+    std::int32_t exponent;
+    std::int32_t mantissa;
+    std::int32_t negative;
+};
+
+constexpr FloatParts partsOf(std::int32_t value) {
+    return {(value >> 6) & 15, value & 63, -((value >> 10) & 1)};
+}
+
+constexpr std::int32_t floatOf(const FloatParts& parts) {
+    return (parts.negative & kFloatSign) + (parts.exponent << 6) + parts.mantissa;
+}
+
+// FLOATA, FLOATB: sign (a mask), magnitude (0..32767) to the floating format.
+// A zero keeps its sign: a negative zero difference is stored as 1056.
+[[gnu::always_inline]] inline FloatParts toFloat(std::int32_t negative, std::int32_t magnitude) {
+    const Normalised n = normalise(magnitude);
+    return {n.exponent, n.mantissa, negative};
+}
+
 // FMULT: a predictor coefficient times a floating-format history value,
 // without a branch: the coefficient's sign and the history's sign are
 // combined as masks, and the two shifts of the Recommendation (left for large
 // exponents, right for small ones) are one right shift of a 64-bit value.
-[[gnu::always_inline]] inline std::int32_t fmult(std::int32_t an, std::int32_t srn) {
+[[gnu::always_inline]] inline std::int32_t fmult(std::int32_t an, const FloatParts& srn) {
     // The Recommendation keeps 13 magnitude bits: only -32768 loses one.
     const std::int32_t anNegative = an >> 31;  // 0 or -1
     const std::int32_t anMag = (((an >> 2) ^ anNegative) - anNegative) & 8191;
     const std::int32_t a = kCoefficientFloat[static_cast<std::size_t>(anMag)];
-    const std::int32_t exponent = (a >> 8) + ((srn >> 6) & 15);
-    const std::int32_t mantissa = ((a & 255) * (srn & 63) + 48) >> 4;
+    const std::int32_t exponent = (a >> 8) + srn.exponent;
+    const std::int32_t mantissa = ((a & 255) * srn.mantissa + 48) >> 4;
     // (mantissa << 7) >> (26 - exponent) for exponent <= 26, else
     // (mantissa << (exponent - 19)) & 32767; exponent is 0..28.
     const auto magnitude = static_cast<std::int32_t>(
-        ((static_cast<std::uint64_t>(mantissa) << 30) >> (49 - exponent)) & 32767);
-    const std::int32_t negative = anNegative ^ -((srn >> 10) & 1);  // 0 or -1
+        ((static_cast<std::uint64_t>(mantissa) << exponent) >> 19) & 32767);
+    const std::int32_t negative = anNegative ^ srn.negative;
     return (magnitude ^ negative) - negative;
 }
+
+// The coder's state for the length of a block: the record's fields, with the
+// floating-format histories taken apart.
+struct Registers {
+    std::int32_t a1;
+    std::int32_t a2;
+    std::int32_t ap;
+    std::array<std::int32_t, 6> b;
+    std::int32_t dml;
+    std::int32_t dms;
+    std::array<FloatParts, 6> dq;
+    std::int32_t pk1;
+    std::int32_t pk2;
+    FloatParts sr1;
+    FloatParts sr2;
+    std::int32_t td;
+    std::int32_t yl;
+    std::int32_t yu;
+
+    explicit Registers(const G726State& state)
+        : a1(state.a1),
+          a2(state.a2),
+          ap(state.ap),
+          dml(state.dml),
+          dms(state.dms),
+          pk1(state.pk1),
+          pk2(state.pk2),
+          sr1(partsOf(state.sr1)),
+          sr2(partsOf(state.sr2)),
+          td(state.td),
+          yl(state.yl),
+          yu(state.yu) {
+        std::copy(std::begin(state.b), std::end(state.b), b.begin());
+        std::transform(std::begin(state.dq), std::end(state.dq), dq.begin(), partsOf);
+    }
+
+    void storeInto(G726State& state) const {
+        state.a1 = a1;
+        state.a2 = a2;
+        state.ap = ap;
+        std::copy(b.begin(), b.end(), std::begin(state.b));
+        state.dml = dml;
+        state.dms = dms;
+        std::transform(dq.begin(), dq.end(), std::begin(state.dq), floatOf);
+        state.pk1 = pk1;
+        state.pk2 = pk2;
+        state.sr1 = floatOf(sr1);
+        state.sr2 = floatOf(sr2);
+        state.td = td;
+        state.yl = yl;
+        state.yu = yu;
+    }
+};
 
 // SUBTA, LOG, SUBTB, QUAN: the code word for one 16-bit sample.
 template <int kBits>
@@ -184,7 +253,7 @@ constexpr std::int32_t negateIf(std::int32_t mask, std::int32_t value) {
 // One sample through the coder (encoding the sample, or decoding the code
 // word in `value`), with the rate fixed at compile time.
 template <int kBits, G726Direction kDirection>
-[[gnu::always_inline]] inline G726Sample codeSample(G726State& s, std::int32_t value) {
+[[gnu::always_inline]] inline G726Sample codeSample(Registers& s, std::int32_t value) {
     using Tables = Rate<kBits>;
 
     // LIMA, MIX: the scale factor, between the fast and the slow one. The
@@ -235,14 +304,13 @@ template <int kBits, G726Direction kDirection>
         // TRIGB: a transition restarts the predictor.
         s.a1 = 0;
         s.a2 = 0;
-        std::fill(std::begin(s.b), std::end(s.b), 0);
+        s.b.fill(0);
     } else {
         // UPB: the zeros follow the sign agreement of DQ with its history.
         constexpr int kLeak = kBits == 5 ? 9 : 8;
-        const std::int32_t sign = negative & kFloatSign;
         const std::int32_t step = maskOf(dqMag != 0) & 128;
         unrolled<6>([&](std::size_t i) {
-            const std::int32_t differ = maskOf(((s.dq[i] ^ sign) & kFloatSign) != 0);
+            const std::int32_t differ = s.dq[i].negative ^ negative;
             s.b[i] = wrap16(s.b[i] + negateIf(differ, step) - (s.b[i] >> kLeak));
         });
         // UPA2, LIMC
@@ -259,7 +327,7 @@ template <int kBits, G726Direction kDirection>
     }
 
     // FLOATA, FLOATB and the delays of the histories.
-    std::copy_backward(std::begin(s.dq), std::end(s.dq) - 1, std::end(s.dq));
+    std::copy_backward(s.dq.begin(), s.dq.end() - 1, s.dq.end());
     s.dq[0] = toFloat(negative, dqMag);
     s.sr2 = s.sr1;
     const std::int32_t srNegative = sr >> 31;
@@ -325,11 +393,14 @@ void g726Reset(G726State& state, int bits) {
 }
 
 G726Sample g726CodeSample(G726State& state, G726Direction direction, std::int32_t value) {
-    return forRate(state.bits, [&]<int kBits>() {
+    Registers registers(state);
+    const G726Sample result = forRate(state.bits, [&]<int kBits>() {
         return direction == G726Direction::kEncode
-                   ? codeSample<kBits, G726Direction::kEncode>(state, value)
-                   : codeSample<kBits, G726Direction::kDecode>(state, value);
+                   ? codeSample<kBits, G726Direction::kEncode>(registers, value)
+                   : codeSample<kBits, G726Direction::kDecode>(registers, value);
     });
+    registers.storeInto(state);
+    return result;
 }
 
 namespace {
@@ -426,8 +497,7 @@ std::size_t g726EncodeBlock(G726State& state, std::span<const std::int16_t> samp
                             std::span<std::uint8_t> payload, G726BitOrder order) {
     const std::size_t coded = samples.size() & ~std::size_t{1};
     assert(payload.size() >= g726PayloadBytes(coded, state.bits));
-    // The coder works on a copy, which the compiler may keep in registers for the whole block.
-    G726State s = state;
+    Registers s(state);
     const auto encode = [&]<int kBits, G726BitOrder kOrder>() {
         CodeWriter<kBits, kOrder> writer(payload.data());
         for (std::size_t i = 0; i < coded; ++i) {
@@ -435,12 +505,12 @@ std::size_t g726EncodeBlock(G726State& state, std::span<const std::int16_t> samp
         }
         return writer.finish();
     };
-    const std::size_t written = forRate(s.bits, [&]<int kBits>() {
+    const std::size_t written = forRate(state.bits, [&]<int kBits>() {
         return order == G726BitOrder::kLsbFirst
                    ? encode.template operator()<kBits, G726BitOrder::kLsbFirst>()
                    : encode.template operator()<kBits, G726BitOrder::kMsbFirst>();
     });
-    state = s;
+    s.storeInto(state);
     return written;
 }
 
@@ -448,14 +518,14 @@ std::size_t g726DecodeBlock(G726State& state, std::span<const std::uint8_t> payl
                             std::span<std::int16_t> samples) {
     const std::size_t codes = wholeCodes(payload.size(), state.bits);
     assert(samples.size() >= codes);
-    G726State s = state;
-    forRate(s.bits, [&]<int kBits>() {
+    Registers s(state);
+    forRate(state.bits, [&]<int kBits>() {
         for (std::size_t k = 0; k < codes; ++k) {
             const std::int32_t code = readCode<kBits, G726BitOrder::kLsbFirst>(payload.data(), k);
             samples[k] = codeSample<kBits, G726Direction::kDecode>(s, code).sample;
         }
     });
-    state = s;
+    s.storeInto(state);
     return codes;
 }
 
