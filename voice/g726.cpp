@@ -5,7 +5,6 @@
 #include <bit>
 #include <cassert>
 #include <cstdlib>
-#include <utility>
 
 // The per-sample coder follows the block diagrams of G.726's computational
 // details; each step names the blocks it implements. Sums are formed in 32
@@ -98,15 +97,6 @@ struct Normalised {
     const auto exponent = static_cast<std::int32_t>(
         std::bit_width(static_cast<std::uint32_t>(magnitude << 1 | 1)) - 1);
     return {exponent, ((magnitude << 6) >> exponent) | (magnitude == 0 ? 32 : 0)};
-}
-
-// Calls body(i) for i = 0..kCount-1, written out so that the small loops over the six zeros
-// have no loop overhead and constant indices.
-template <std::size_t kCount, typename Body>
-[[gnu::always_inline]] inline void unrolled(Body&& body) {
-    [&]<std::size_t... kIndex>(std::index_sequence<kIndex...>) {
-        (body(kIndex), ...);
-    }(std::make_index_sequence<kCount>{});
 }
 
 // The coefficient side of FMULT for every 13-bit magnitude, looked up rather than
@@ -264,8 +254,13 @@ template <int kBits, G726Direction kDirection>
     const std::int32_t y = ylInt + ((mix + ((mix >> 31) & 63)) >> 6);
 
     // FMULT, ACCUM: the signal estimate.
+    // The loops over the six zeros are written out by the compiler: no loop
+    // overhead, constant indices, and the state's fields kept apart.
     std::int32_t zeros = 0;
-    unrolled<6>([&](std::size_t i) { zeros += fmult(s.b[i], s.dq[i]); });
+#pragma GCC unroll 6
+    for (std::size_t i = 0; i < 6; ++i) {
+        zeros += fmult(s.b[i], s.dq[i]);
+    }
     const std::int32_t sezi = wrap16(zeros);
     const std::int32_t sei = wrap16(sezi + fmult(s.a1, s.sr1) + fmult(s.a2, s.sr2));
     const std::int32_t sez = sezi >> 1;
@@ -309,10 +304,11 @@ template <int kBits, G726Direction kDirection>
         // UPB: the zeros follow the sign agreement of DQ with its history.
         constexpr int kLeak = kBits == 5 ? 9 : 8;
         const std::int32_t step = maskOf(dqMag != 0) & 128;
-        unrolled<6>([&](std::size_t i) {
+#pragma GCC unroll 6
+        for (std::size_t i = 0; i < 6; ++i) {
             const std::int32_t differ = s.dq[i].negative ^ negative;
             s.b[i] = wrap16(s.b[i] + negateIf(differ, step) - (s.b[i] >> kLeak));
-        });
+        }
         // UPA2, LIMC
         const std::int32_t fa1 = 4 * std::clamp(s.a1, -8191, 8191);
         const std::int32_t g = negateIf(maskOf(pk0 != s.pk2), 16384);
@@ -327,7 +323,10 @@ template <int kBits, G726Direction kDirection>
     }
 
     // FLOATA, FLOATB and the delays of the histories.
-    std::copy_backward(s.dq.begin(), s.dq.end() - 1, s.dq.end());
+#pragma GCC unroll 5
+    for (std::size_t i = 5; i > 0; --i) {
+        s.dq[i] = s.dq[i - 1];
+    }
     s.dq[0] = toFloat(negative, dqMag);
     s.sr2 = s.sr1;
     const std::int32_t srNegative = sr >> 31;
