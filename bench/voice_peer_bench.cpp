@@ -357,7 +357,8 @@ int main(int argc, char** argv) {
         }
     }
     std::printf(
-        "M samples per CPU second, median of %d rounds, 60 s of 8 kHz speech; ours in %d-sample frames\n",
+        "M samples per CPU second, median of %d rounds, 60 s of 8 kHz speech; ours in %d-sample "
+        "frames\n",
         rounds, kOurFrameSamples);
     std::printf("%-22s %-7s %9s %9s %11s %7s %7s\n", "codec (type)", "", "ours", "spandsp",
                 "libavcodec", "ratio", "target");

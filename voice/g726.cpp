@@ -23,7 +23,7 @@ struct Rate;
 
 template <>
 struct Rate<2> {
-    static constexpr std::array<std::int16_t, 1> quan = {261};  // QUAN: decision levels
+    static constexpr std::array<std::int16_t, 1> quan = {261};       // QUAN: decision levels
     static constexpr std::array<std::int16_t, 2> dqln = {116, 365};  // RECONST
     static constexpr std::array<std::int16_t, 2> wi = {-22, 439};    // FUNCTW
     static constexpr std::array<std::int16_t, 2> fi = {0, 7};        // FUNCTF
@@ -214,8 +214,8 @@ template <int kBits>
     const std::int32_t d = (sample >> 2) - se;
     const std::int32_t dNegative = d >> 31;  // 0 or -1
     const std::int32_t dqm = (d ^ dNegative) - dNegative;
-    const auto exponent = std::max(
-        0, static_cast<std::int32_t>(std::bit_width(static_cast<std::uint32_t>(dqm))) - 1);
+    const auto exponent =
+        std::max(0, static_cast<std::int32_t>(std::bit_width(static_cast<std::uint32_t>(dqm))) - 1);
     const std::int32_t dl = (exponent << 7) + (((dqm << 7) >> exponent) & 127);
     const std::int32_t dln = std::clamp(dl - (y >> 2), kDlnLowest, kDlnHighest);
     const std::int32_t magnitude =
