@@ -277,8 +277,10 @@ template <int kBits, G726Direction kDirection>
     // RECONST, ADDA, ANTILOG: the quantized difference, sign and magnitude; a
     // negative DQL gives 0.
     const std::int32_t dql = Tables::dqln[index] + (y >> 2);
-    const std::int32_t dqMag =
-        (((128 + (dql & 127)) << 7) >> (14 - ((dql >> 7) & 15))) & ~(dql >> 31);
+    // The shift is masked because it is taken for a negative DQL too (whose
+    // result the last mask clears), where it can come to -1.
+    const std::int32_t dqShift = (14 - ((dql >> 7) & 15)) & 31;
+    const std::int32_t dqMag = (((128 + (dql & 127)) << 7) >> dqShift) & ~(dql >> 31);
     const std::int32_t dq = negateIf(negative, dqMag);
 
     // TRANS: a large difference after a tone marks a transition.
