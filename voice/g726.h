@@ -8,8 +8,8 @@
 //     G726State state;
 //     g726Reset(state, 4);
 //     std::array<std::uint8_t, 80> payload;              // 160 samples x 4 bits
-//     g726EncodeBlock(state, samples160, payload);
-//     g726RepackToMsbFirst(payload, 4);                  // only for MSB-first streams
+//     g726EncodeBlock(state, samples160, payload);       // LSB-first
+//     g726EncodeBlock(state, samples160, payload, G726BitOrder::kMsbFirst);
 //
 // Nothing here allocates, keeps global state or fails on valid arguments; the
 // tables are constant, so different states may be used on different threads.
