@@ -21,11 +21,16 @@ constexpr std::array<std::int32_t, 16> kIndexAdjust = {-1, -1, -1, -1, 2, 4, 6, 
 
 // For each step index, per code: the signed difference, built from the step, half step and
 // quarter step, never multiplied, so encoder and decoder agree bit for bit; and the step
-// index that follows.
+// index that follows, with its step size, which the encoder needs at once for the next
+// sample: looked up directly, it does not wait for the next step index. A row is 128 bytes, so
+// that finding it takes one shift.
 struct StepTransition {
     std::array<std::int32_t, 16> diff;
-    std::array<std::int32_t, 16> nextIndex;
+    std::array<std::int16_t, 16> nextStep;
+    std::array<std::uint8_t, 16> nextIndex;
+    std::array<std::uint8_t, 16> padding;
 };
+static_assert(sizeof(StepTransition) == 128);
 
 constexpr auto kTransitions = [] {
     std::array<StepTransition, kAdpcmMaxStepIndex + 1> table{};
@@ -36,8 +41,11 @@ constexpr auto kTransitions = [] {
                                            ((code & 2) ? step >> 1 : 0) +
                                            ((code & 1) ? step >> 2 : 0);
             table[index].diff[code] = (code & 8) ? -magnitude : magnitude;
-            table[index].nextIndex[code] = std::clamp<std::int32_t>(
+            const std::int32_t next = std::clamp<std::int32_t>(
                 static_cast<std::int32_t>(index) + kIndexAdjust[code], 0, kAdpcmMaxStepIndex);
+            table[index].nextIndex[code] = static_cast<std::uint8_t>(next);
+            table[index].nextStep[code] =
+                static_cast<std::int16_t>(kStepSizes[static_cast<std::size_t>(next)]);
         }
     }
     return table;
@@ -47,10 +55,12 @@ constexpr auto kTransitions = [] {
 struct Registers {
     std::int32_t predicted;
     std::int32_t stepIndex;
+    std::int32_t step;  // kStepSizes[stepIndex], kept up to date by the encoder
 
     explicit Registers(const AdpcmState& state)
         : predicted(state.predicted),
-          stepIndex(std::clamp<std::int32_t>(state.stepIndex, 0, kAdpcmMaxStepIndex)) {}
+          stepIndex(std::clamp<std::int32_t>(state.stepIndex, 0, kAdpcmMaxStepIndex)),
+          step(kStepSizes[static_cast<std::size_t>(stepIndex)]) {}
 
     void storeInto(AdpcmState& state) const {
         state.predicted = static_cast<std::int16_t>(predicted);
@@ -66,25 +76,23 @@ struct Registers {
         stepIndex = transition.nextIndex[code];
     }
 
+    // The magnitude counts the thresholds the difference reaches (the sums of step, half and
+    // quarter step that magnitudes 1..7 stand for), which is what the three halvings of the
+    // step decide one after another: seven comparisons that do not wait for one another, and
+    // no branches, which the signs and sizes of speech differences would mispredict. They are
+    // written out: as a loop over an array the compiler keeps them in memory, in one chain.
     std::uint32_t encode(std::int32_t sample) {
-        const std::int32_t step = kStepSizes[static_cast<std::size_t>(stepIndex)];
-        std::int32_t d = sample - predicted;
-        std::uint32_t code = 0;
-        if (d < 0) {
-            code = 8;
-            d = -d;
-        }
-        if (d >= step) {
-            code |= 4;
-            d -= step;
-        }
-        if (d >= step >> 1) {
-            code |= 2;
-            d -= step >> 1;
-        }
-        if (d >= step >> 2) {
-            code |= 1;
-        }
+        const std::int32_t difference = sample - predicted;
+        const std::int32_t negative = difference >> 31;  // 0 or -1
+        const std::int32_t d = (difference ^ negative) - negative;
+        const std::int32_t half = step >> 1;
+        const std::int32_t quarter = step >> 2;
+        const auto reaches = [d](std::int32_t threshold) { return d >= threshold ? 1u : 0u; };
+        const std::uint32_t magnitude =
+            (reaches(quarter) + reaches(half)) + (reaches(half + quarter) + reaches(step)) +
+            (reaches(step + quarter) + reaches(step + half) + reaches(step + half + quarter));
+        const std::uint32_t code = (static_cast<std::uint32_t>(negative) & 8) | magnitude;
+        step = kTransitions[static_cast<std::size_t>(stepIndex)].nextStep[code];
         apply(code);
         return code;
     }

@@ -16,52 +16,68 @@ namespace {
 
 // The rate-specific tables of the Recommendation in integer form, signed
 // rather than 12-bit two's complement. dqln, wi and fi are indexed by the
-// code word's magnitude |I|.
-struct RateTables {
-    std::span<const std::int16_t> quan;  // QUAN: decision levels on DLN, ascending
-    std::span<const std::int16_t> dqln;  // RECONST: log reconstruction levels
-    std::span<const std::int16_t> wi;    // FUNCTW: scale factor multipliers
-    std::span<const std::int16_t> fi;    // FUNCTF: rate-of-change values
+// code word's magnitude |I|. The rate is a template argument throughout, so
+// that each rate's coder is compiled with its tables and widths as constants.
+template <int kBits>
+struct Rate;
+
+template <>
+struct Rate<2> {
+    static constexpr std::array<std::int16_t, 1> quan = {261};       // QUAN: decision levels
+    static constexpr std::array<std::int16_t, 2> dqln = {116, 365};  // RECONST
+    static constexpr std::array<std::int16_t, 2> wi = {-22, 439};    // FUNCTW
+    static constexpr std::array<std::int16_t, 2> fi = {0, 7};        // FUNCTF
 };
 
-constexpr std::array<std::int16_t, 1> kQuan16 = {261};
-constexpr std::array<std::int16_t, 2> kDqln16 = {116, 365};
-constexpr std::array<std::int16_t, 2> kWi16 = {-22, 439};
-constexpr std::array<std::int16_t, 2> kFi16 = {0, 7};
+template <>
+struct Rate<3> {
+    static constexpr std::array<std::int16_t, 3> quan = {8, 218, 331};
+    static constexpr std::array<std::int16_t, 4> dqln = {-2048, 135, 273, 373};
+    static constexpr std::array<std::int16_t, 4> wi = {-4, 30, 137, 582};
+    static constexpr std::array<std::int16_t, 4> fi = {0, 1, 2, 7};
+};
 
-constexpr std::array<std::int16_t, 3> kQuan24 = {8, 218, 331};
-constexpr std::array<std::int16_t, 4> kDqln24 = {-2048, 135, 273, 373};
-constexpr std::array<std::int16_t, 4> kWi24 = {-4, 30, 137, 582};
-constexpr std::array<std::int16_t, 4> kFi24 = {0, 1, 2, 7};
+template <>
+struct Rate<4> {
+    static constexpr std::array<std::int16_t, 7> quan = {-124, 80, 178, 246, 300, 349, 400};
+    static constexpr std::array<std::int16_t, 8> dqln = {-2048, 4, 135, 213, 273, 323, 373, 425};
+    static constexpr std::array<std::int16_t, 8> wi = {-12, 18, 41, 64, 112, 198, 355, 1122};
+    static constexpr std::array<std::int16_t, 8> fi = {0, 0, 0, 1, 1, 1, 3, 7};
+};
 
-constexpr std::array<std::int16_t, 7> kQuan32 = {-124, 80, 178, 246, 300, 349, 400};
-constexpr std::array<std::int16_t, 8> kDqln32 = {-2048, 4, 135, 213, 273, 323, 373, 425};
-constexpr std::array<std::int16_t, 8> kWi32 = {-12, 18, 41, 64, 112, 198, 355, 1122};
-constexpr std::array<std::int16_t, 8> kFi32 = {0, 0, 0, 1, 1, 1, 3, 7};
+template <>
+struct Rate<5> {
+    static constexpr std::array<std::int16_t, 15> quan = {-122, -16, 68,  139, 198, 250, 298, 339,
+                                                          378,  413, 445, 475, 502, 528, 553};
+    static constexpr std::array<std::int16_t, 16> dqln = {-2048, -66, 28,  104, 169, 224, 274, 318,
+                                                          358,   395, 429, 459, 488, 514, 539, 566};
+    static constexpr std::array<std::int16_t, 16> wi = {14,  14,  24,  39,  40,  41,  58,  100,
+                                                        141, 179, 219, 280, 358, 440, 529, 696};
+    static constexpr std::array<std::int16_t, 16> fi = {0, 0, 0, 0, 0, 1, 1, 1,
+                                                        1, 1, 2, 3, 4, 5, 6, 6};
+};
 
-constexpr std::array<std::int16_t, 15> kQuan40 = {-122, -16, 68,  139, 198, 250, 298, 339,
-                                                  378,  413, 445, 475, 502, 528, 553};
-constexpr std::array<std::int16_t, 16> kDqln40 = {-2048, -66, 28,  104, 169, 224, 274, 318,
-                                                  358,   395, 429, 459, 488, 514, 539, 566};
-constexpr std::array<std::int16_t, 16> kWi40 = {14,  14,  24,  39,  40,  41,  58,  100,
-                                                141, 179, 219, 280, 358, 440, 529, 696};
-constexpr std::array<std::int16_t, 16> kFi40 = {0, 0, 0, 0, 0, 1, 1, 1, 1, 1, 2, 3, 4, 5, 6, 6};
+// QUAN as one look-up: the magnitude |I| for every DLN between the lowest and
+// the highest decision level of any rate. DLN outside that span is clamped
+// into it first, which changes no magnitude and keeps any state, even one a
+// caller made up, inside the table.
+constexpr std::int32_t kDlnLowest = -128;
+constexpr std::int32_t kDlnHighest = 560;
 
-constexpr std::array<RateTables, 4> kRates = {{
-    {kQuan16, kDqln16, kWi16, kFi16},
-    {kQuan24, kDqln24, kWi24, kFi24},
-    {kQuan32, kDqln32, kWi32, kFi32},
-    {kQuan40, kDqln40, kWi40, kFi40},
-}};
+template <int kBits>
+constexpr auto kMagnitudeByDln = [] {
+    std::array<std::uint8_t, kDlnHighest - kDlnLowest + 1> table{};
+    for (std::int32_t dln = kDlnLowest; dln <= kDlnHighest; ++dln) {
+        std::uint8_t magnitude = 0;
+        for (std::int16_t level : Rate<kBits>::quan) {
+            magnitude += dln >= level ? 1 : 0;
+        }
+        table[static_cast<std::size_t>(dln - kDlnLowest)] = magnitude;
+    }
+    return table;
+}();
 
-constexpr int kMinBits = 2;
-constexpr int kMaxBits = 5;
 constexpr std::int32_t kFloatSign = 1 << 10;
-
-const RateTables& tablesFor(int bits) {
-    assert(bits >= kMinBits && bits <= kMaxBits);
-    return kRates[static_cast<std::size_t>(bits - kMinBits)];
-}
 
 // Overload signals at 40 kbit/s do drive the signal estimate past 16 bits,
 // and the Recommendation's own sequences expect it to wrap there.
@@ -69,47 +85,299 @@ std::int32_t wrap16(std::int32_t value) {
     return static_cast<std::int16_t>(value);
 }
 
-// FLOATA, FLOATB: sign, magnitude (0..32767) to the 11-bit floating format.
-// A zero keeps its sign: a negative zero difference is stored as 1056.
-std::int32_t toFloat(bool negative, std::int32_t magnitude) {
-    const auto exponent =
-        static_cast<std::int32_t>(std::bit_width(static_cast<std::uint32_t>(magnitude)));
-    const std::int32_t mantissa = magnitude == 0 ? 32 : (magnitude << 6) >> exponent;
-    return (negative ? kFloatSign : 0) + (exponent << 6) + mantissa;
+// A magnitude as the exponent and 6-bit mantissa of the floating format; a
+// zero has exponent 0 and mantissa 32.
+struct Normalised {
+    std::int32_t exponent;
+    std::int32_t mantissa;
+};
+
+[[gnu::always_inline]] constexpr Normalised normalise(std::int32_t magnitude) {
+    // The width of 2 * magnitude + 1, never 0, needs no special case for a zero magnitude.
+    const auto exponent = static_cast<std::int32_t>(
+        std::bit_width(static_cast<std::uint32_t>(magnitude << 1 | 1)) - 1);
+    return {exponent, ((magnitude << 6) >> exponent) | (magnitude == 0 ? 32 : 0)};
 }
 
-// FMULT: a predictor coefficient times a floating-format history value.
-std::int32_t fmult(std::int32_t an, std::int32_t srn) {
-    // The Recommendation keeps 13 magnitude bits: only -32768 loses one.
-    const std::int32_t anMag = an < 0 ? -(an >> 2) & 8191 : an >> 2;
-    const auto anExp = static_cast<std::int32_t>(std::bit_width(static_cast<std::uint32_t>(anMag)));
-    const std::int32_t anMant = anMag == 0 ? 32 : (anMag << 6) >> anExp;
-    const std::int32_t exponent = anExp + ((srn >> 6) & 15);
-    const std::int32_t mantissa = (anMant * (srn & 63) + 48) >> 4;
-    const std::int32_t magnitude =
-        exponent <= 26 ? (mantissa << 7) >> (26 - exponent) : (mantissa << (exponent - 19)) & 32767;
-    return (an < 0) != ((srn & kFloatSign) != 0) ? -magnitude : magnitude;
+// The coefficient side of FMULT for every 13-bit magnitude, looked up rather than
+// normalised eight times a sample: the exponent in the high byte, the mantissa in the low.
+constexpr auto kCoefficientFloat = [] {
+    std::array<std::uint16_t, 8192> table{};
+    for (std::int32_t magnitude = 0; magnitude < 8192; ++magnitude) {
+        const Normalised n = normalise(magnitude);
+        table[static_cast<std::size_t>(magnitude)] =
+            static_cast<std::uint16_t>(n.exponent << 8 | n.mantissa);
+    }
+    return table;
+}();
+
+// A floating-format value taken apart once, when it enters a history, for
+// the six or two FMULTs that read it there: exponent, mantissa, and the sign
+// as a mask (-1 negative).
+struct FloatParts {
+    std::int32_t exponent;
+    std::int32_t mantissa;
+    std::int32_t negative;
+};
+
+constexpr FloatParts partsOf(std::int32_t value) {
+    return {(value >> 6) & 15, value & 63, -((value >> 10) & 1)};
 }
+
+constexpr std::int32_t floatOf(const FloatParts& parts) {
+    return (parts.negative & kFloatSign) + (parts.exponent << 6) + parts.mantissa;
+}
+
+// FLOATA, FLOATB: sign (a mask), magnitude (0..32767) to the floating format.
+// A zero keeps its sign: a negative zero difference is stored as 1056.
+[[gnu::always_inline]] inline FloatParts toFloat(std::int32_t negative, std::int32_t magnitude) {
+    const Normalised n = normalise(magnitude);
+    return {n.exponent, n.mantissa, negative};
+}
+
+// FMULT: a predictor coefficient times a floating-format history value,
+// without a branch: the coefficient's sign and the history's sign are
+// combined as masks, and the two shifts of the Recommendation (left for large
+// exponents, right for small ones) are one right shift of a 64-bit value.
+[[gnu::always_inline]] inline std::int32_t fmult(std::int32_t an, const FloatParts& srn) {
+    // The Recommendation keeps 13 magnitude bits: only -32768 loses one.
+    const std::int32_t anNegative = an >> 31;  // 0 or -1
+    const std::int32_t anMag = (((an >> 2) ^ anNegative) - anNegative) & 8191;
+    const std::int32_t a = kCoefficientFloat[static_cast<std::size_t>(anMag)];
+    const std::int32_t exponent = (a >> 8) + srn.exponent;
+    const std::int32_t mantissa = ((a & 255) * srn.mantissa + 48) >> 4;
+    // (mantissa << 7) >> (26 - exponent) for exponent <= 26, else
+    // (mantissa << (exponent - 19)) & 32767; exponent is 0..28.
+    const auto magnitude = static_cast<std::int32_t>(
+        ((static_cast<std::uint64_t>(mantissa) << exponent) >> 19) & 32767);
+    const std::int32_t negative = anNegative ^ srn.negative;
+    return (magnitude ^ negative) - negative;
+}
+
+// The coder's state for the length of a block: the record's fields, with the
+// floating-format histories taken apart.
+struct Registers {
+    std::int32_t a1;
+    std::int32_t a2;
+    std::int32_t ap;
+    std::array<std::int32_t, 6> b;
+    std::int32_t dml;
+    std::int32_t dms;
+    std::array<FloatParts, 6> dq;
+    std::int32_t pk1;
+    std::int32_t pk2;
+    FloatParts sr1;
+    FloatParts sr2;
+    std::int32_t td;
+    std::int32_t yl;
+    std::int32_t yu;
+
+    explicit Registers(const G726State& state)
+        : a1(state.a1),
+          a2(state.a2),
+          ap(state.ap),
+          dml(state.dml),
+          dms(state.dms),
+          pk1(state.pk1),
+          pk2(state.pk2),
+          sr1(partsOf(state.sr1)),
+          sr2(partsOf(state.sr2)),
+          td(state.td),
+          yl(state.yl),
+          yu(state.yu) {
+        std::copy(std::begin(state.b), std::end(state.b), b.begin());
+        std::transform(std::begin(state.dq), std::end(state.dq), dq.begin(), partsOf);
+    }
+
+    void storeInto(G726State& state) const {
+        state.a1 = a1;
+        state.a2 = a2;
+        state.ap = ap;
+        std::copy(b.begin(), b.end(), std::begin(state.b));
+        state.dml = dml;
+        state.dms = dms;
+        std::transform(dq.begin(), dq.end(), std::begin(state.dq), floatOf);
+        state.pk1 = pk1;
+        state.pk2 = pk2;
+        state.sr1 = floatOf(sr1);
+        state.sr2 = floatOf(sr2);
+        state.td = td;
+        state.yl = yl;
+        state.yu = yu;
+    }
+};
 
 // SUBTA, LOG, SUBTB, QUAN: the code word for one 16-bit sample.
-std::int32_t quantize(const RateTables& tables, int bits, std::int16_t sample, std::int32_t se,
-                      std::int32_t y) {
+template <int kBits>
+[[gnu::always_inline]] inline std::int32_t quantize(std::int16_t sample, std::int32_t se,
+                                                    std::int32_t y) {
     const std::int32_t d = (sample >> 2) - se;
-    const std::int32_t dqm = std::abs(d);
+    const std::int32_t dNegative = d >> 31;  // 0 or -1
+    const std::int32_t dqm = (d ^ dNegative) - dNegative;
     const auto exponent =
-        std::max(0, static_cast<int>(std::bit_width(static_cast<std::uint32_t>(dqm))) - 1);
+        std::max(0, static_cast<std::int32_t>(std::bit_width(static_cast<std::uint32_t>(dqm))) - 1);
     const std::int32_t dl = (exponent << 7) + (((dqm << 7) >> exponent) & 127);
-    const std::int32_t dln = dl - (y >> 2);
-    const auto magnitude = static_cast<std::int32_t>(
-        std::upper_bound(tables.quan.begin(), tables.quan.end(), dln) - tables.quan.begin());
-    const std::int32_t allOnes = (1 << bits) - 1;
+    const std::int32_t dln = std::clamp(dl - (y >> 2), kDlnLowest, kDlnHighest);
+    const std::int32_t magnitude =
+        kMagnitudeByDln<kBits>[static_cast<std::size_t>(dln - kDlnLowest)];
+    constexpr std::int32_t kAllOnes = (1 << kBits) - 1;
     // Below the first decision level the 24..40 kbit/s quantizers give the
     // all-ones code word, a negative zero, whatever the sign of D; the
     // 16 kbit/s quantizer has no zero level and keeps the sign.
-    if (magnitude == 0 && bits > kMinBits) {
-        return allOnes;
+    const std::int32_t negative = dNegative | (kBits > 2 && magnitude == 0 ? -1 : 0);
+    return magnitude ^ (negative & kAllOnes);  // kAllOnes - magnitude when negative
+}
+
+// Sign-dependent choices are made with masks (-1 or 0) rather than branches
+// throughout: the signs of speech samples and differences are as good as
+// random, and a mispredicted branch costs more than the whole choice.
+constexpr std::int32_t maskOf(bool condition) {
+    return -static_cast<std::int32_t>(condition);
+}
+
+// value when mask is 0, -value when it is -1.
+constexpr std::int32_t negateIf(std::int32_t mask, std::int32_t value) {
+    return (value ^ mask) - mask;
+}
+
+// One sample through the coder (encoding the sample, or decoding the code
+// word in `value`), with the rate fixed at compile time.
+template <int kBits, G726Direction kDirection>
+[[gnu::always_inline]] inline G726Sample codeSample(Registers& s, std::int32_t value) {
+    using Tables = Rate<kBits>;
+
+    // LIMA, MIX: the scale factor, between the fast and the slow one. The
+    // product is divided by 64 rounding toward zero.
+    const std::int32_t al = s.ap > 256 ? 64 : s.ap >> 2;
+    const std::int32_t ylInt = s.yl >> 6;
+    const std::int32_t mix = (s.yu - ylInt) * al;
+    const std::int32_t y = ylInt + ((mix + ((mix >> 31) & 63)) >> 6);
+
+    // FMULT, ACCUM: the signal estimate.
+    // The loops over the six zeros are written out by the compiler: no loop
+    // overhead, constant indices, and the state's fields kept apart.
+    std::int32_t zeros = 0;
+#pragma GCC unroll 6
+    for (std::size_t i = 0; i < 6; ++i) {
+        zeros += fmult(s.b[i], s.dq[i]);
     }
-    return d < 0 ? allOnes - magnitude : magnitude;
+    const std::int32_t sezi = wrap16(zeros);
+    const std::int32_t sei = wrap16(sezi + fmult(s.a1, s.sr1) + fmult(s.a2, s.sr2));
+    const std::int32_t sez = sezi >> 1;
+    const std::int32_t se = sei >> 1;
+
+    constexpr std::int32_t kCodeMask = (1 << kBits) - 1;
+    const std::int32_t code = kDirection == G726Direction::kEncode
+                                  ? quantize<kBits>(static_cast<std::int16_t>(value), se, y)
+                                  : value & kCodeMask;
+    const std::int32_t negative = maskOf((code >> (kBits - 1)) != 0);
+    const std::int32_t magnitude = (code ^ negative) & (kCodeMask >> 1);
+    const auto index = static_cast<std::size_t>(magnitude);
+
+    // RECONST, ADDA, ANTILOG: the quantized difference, sign and magnitude; a
+    // negative DQL gives 0.
+    const std::int32_t dql = Tables::dqln[index] + (y >> 2);
+    // The shift is masked because it is taken for a negative DQL too (whose
+    // result the last mask clears), where it can come to -1.
+    const std::int32_t dqShift = (14 - ((dql >> 7) & 15)) & 31;
+    const std::int32_t dqMag = (((128 + (dql & 127)) << 7) >> dqShift) & ~(dql >> 31);
+    const std::int32_t dq = negateIf(negative, dqMag);
+
+    // TRANS: a large difference after a tone marks a transition.
+    const std::int32_t ylExp = s.yl >> 15;
+    const std::int32_t ylFrac = (s.yl >> 10) & 31;
+    const std::int32_t thr = ylExp > 9 ? 31 << 10 : (32 + ylFrac) << ylExp;
+    const std::int32_t dqThr = (thr + (thr >> 1)) >> 1;
+    const bool tr = s.td == 1 && dqMag > dqThr;
+
+    // ADDB wraps the reconstruction to 16 bits; ADDC gives the sign for the
+    // pole updates.
+    const std::int32_t sr = wrap16(se + dq);
+    const std::int32_t dqsez = wrap16(sez + dq);
+    const std::int32_t pk0 = dqsez >> 15;
+    const std::int32_t changes = maskOf(dqsez != 0);  // SIGPK clear
+
+    if (tr) [[unlikely]] {
+        // TRIGB: a transition restarts the predictor.
+        s.a1 = 0;
+        s.a2 = 0;
+        s.b.fill(0);
+    } else {
+        // UPB: the zeros follow the sign agreement of DQ with its history.
+        constexpr int kLeak = kBits == 5 ? 9 : 8;
+        const std::int32_t step = maskOf(dqMag != 0) & 128;
+#pragma GCC unroll 6
+        for (std::size_t i = 0; i < 6; ++i) {
+            const std::int32_t differ = s.dq[i].negative ^ negative;
+            s.b[i] = wrap16(s.b[i] + negateIf(differ, step) - (s.b[i] >> kLeak));
+        }
+        // UPA2, LIMC
+        const std::int32_t fa1 = 4 * std::clamp(s.a1, -8191, 8191);
+        const std::int32_t g = negateIf(maskOf(pk0 != s.pk2), 16384);
+        const std::int32_t f = negateIf(maskOf(pk0 == s.pk1), fa1);
+        const std::int32_t a2 = s.a2 + (changes & ((g + f) >> 7)) - (s.a2 >> 7);
+        s.a2 = std::clamp(a2, -12288, 12288);
+        // UPA1, LIMD
+        const std::int32_t a1 =
+            s.a1 + (changes & negateIf(maskOf(pk0 != s.pk1), 192)) - (s.a1 >> 8);
+        const std::int32_t a1Limit = 15360 - s.a2;
+        s.a1 = std::clamp(a1, -a1Limit, a1Limit);
+    }
+
+    // FLOATA, FLOATB and the delays of the histories.
+#pragma GCC unroll 5
+    for (std::size_t i = 5; i > 0; --i) {
+        s.dq[i] = s.dq[i - 1];
+    }
+    s.dq[0] = toFloat(negative, dqMag);
+    s.sr2 = s.sr1;
+    const std::int32_t srNegative = sr >> 31;
+    s.sr1 = toFloat(srNegative, negateIf(srNegative, sr) & 32767);
+    s.pk2 = s.pk1;
+    s.pk1 = pk0;
+
+    // TONE: a strongly negative A2 marks a narrow-band signal.
+    const bool tdp = s.a2 < -11776;
+    s.td = tr ? 0 : tdp;
+
+    // FUNCTF, FILTA, FILTB, SUBTC, FILTC, TRIGA: adaptation speed control.
+    const std::int32_t fi = Tables::fi[index];
+    s.dms += ((fi << 9) - s.dms) >> 5;
+    s.dml += ((fi << 11) - s.dml) >> 7;
+    const std::int32_t spread = 4 * s.dms - s.dml;
+    const std::int32_t spreadMask = spread >> 31;
+    const bool stationary =
+        (y >= 1536) & (((spread ^ spreadMask) - spreadMask) < (s.dml >> 3)) & !tdp;
+    const std::int32_t ax = stationary ? 0 : 1;
+    s.ap = tr ? 256 : s.ap + (((ax << 9) - s.ap) >> 4);
+
+    // FUNCTW, FILTD, LIMB, FILTE: scale factor adaptation. LIMB's bit tests
+    // amount to this limit for every YUT that FILTD can produce.
+    const std::int32_t wi = Tables::wi[index];
+    const std::int32_t yut = y + (((wi << 5) - y) >> 5);
+    s.yu = std::clamp(yut, 544, 5120);
+    s.yl += ((s.yu << 6) - s.yl) >> 6;
+
+    const auto reconstructed =
+        static_cast<std::int16_t>(std::clamp<std::int32_t>(sr, -8192, 8191) * 4);
+    return {code, reconstructed};
+}
+
+// Calls body.template operator()<kBits>() for the state's rate, so that the
+// per-sample loops inside run with the rate as a constant.
+template <typename Body>
+decltype(auto) forRate(int bits, Body&& body) {
+    switch (bits) {
+        case 2:
+            return body.template operator()<2>();
+        case 3:
+            return body.template operator()<3>();
+        case 4:
+            return body.template operator()<4>();
+        default:
+            assert(bits == 5);
+            return body.template operator()<5>();
+    }
 }
 
 }  // namespace
@@ -126,147 +394,54 @@ void g726Reset(G726State& state, int bits) {
 }
 
 G726Sample g726CodeSample(G726State& state, G726Direction direction, std::int32_t value) {
-    G726State& s = state;
-    const int bits = s.bits;
-    const RateTables& tables = tablesFor(bits);
-
-    // LIMA, MIX: the scale factor, between the fast and the slow one.
-    const std::int32_t al = s.ap > 256 ? 64 : s.ap >> 2;
-    const std::int32_t ylInt = s.yl >> 6;
-    const std::int32_t dif = s.yu - ylInt;
-    const std::int32_t y = ylInt + (dif >= 0 ? (dif * al) >> 6 : (dif * al + 63) >> 6);
-
-    // FMULT, ACCUM: the signal estimate.
-    std::int32_t zeros = 0;
-    for (int i = 0; i < 6; ++i) {
-        zeros += fmult(s.b[i], s.dq[i]);
-    }
-    const std::int32_t sezi = wrap16(zeros);
-    const std::int32_t sei = wrap16(sezi + fmult(s.a1, s.sr1) + fmult(s.a2, s.sr2));
-    const std::int32_t sez = sezi >> 1;
-    const std::int32_t se = sei >> 1;
-
-    const std::int32_t code = direction == G726Direction::kEncode
-                                  ? quantize(tables, bits, static_cast<std::int16_t>(value), se, y)
-                                  : value & ((1 << bits) - 1);
-    const bool negative = (code >> (bits - 1)) != 0;
-    const std::int32_t magnitude = (negative ? ~code : code) & ((1 << (bits - 1)) - 1);
-
-    // RECONST, ADDA, ANTILOG: the quantized difference, sign and magnitude.
-    const std::int32_t dql = tables.dqln[static_cast<std::size_t>(magnitude)] + (y >> 2);
-    const std::int32_t dqMag = dql < 0 ? 0 : ((128 + (dql & 127)) << 7) >> (14 - ((dql >> 7) & 15));
-    const std::int32_t dq = negative ? -dqMag : dqMag;
-
-    // TRANS: a large difference after a tone marks a transition.
-    const std::int32_t ylExp = s.yl >> 15;
-    const std::int32_t ylFrac = (s.yl >> 10) & 31;
-    const std::int32_t thr = ylExp > 9 ? 31 << 10 : (32 + ylFrac) << ylExp;
-    const std::int32_t dqThr = (thr + (thr >> 1)) >> 1;
-    const bool tr = s.td == 1 && dqMag > dqThr;
-
-    // ADDB wraps the reconstruction to 16 bits; ADDC gives the sign for the
-    // pole updates.
-    const std::int32_t sr = wrap16(se + dq);
-    const std::int32_t dqsez = wrap16(sez + dq);
-    const std::int32_t pk0 = dqsez >> 15;
-    const bool sigpk = dqsez == 0;
-
-    if (tr) {
-        // TRIGB: a transition restarts the predictor.
-        s.a1 = 0;
-        s.a2 = 0;
-        std::fill(std::begin(s.b), std::end(s.b), 0);
-    } else {
-        // UPB: the zeros follow the sign agreement of DQ with its history.
-        const int leak = bits == kMaxBits ? 9 : 8;
-        for (int i = 0; i < 6; ++i) {
-            const bool historyNegative = (s.dq[i] & kFloatSign) != 0;
-            const std::int32_t gain = dqMag == 0 ? 0 : negative == historyNegative ? 128 : -128;
-            s.b[i] = wrap16(s.b[i] + gain - (s.b[i] >> leak));
-        }
-        // UPA2, LIMC
-        const std::int32_t fa1 = 4 * std::clamp(s.a1, -8191, 8191);
-        const std::int32_t g = pk0 == s.pk2 ? 16384 : -16384;
-        const std::int32_t f = pk0 == s.pk1 ? -fa1 : fa1;
-        const std::int32_t a2 = s.a2 + (sigpk ? 0 : (g + f) >> 7) - (s.a2 >> 7);
-        s.a2 = std::clamp(a2, -12288, 12288);
-        // UPA1, LIMD
-        const std::int32_t a1 = s.a1 + (sigpk ? 0 : pk0 == s.pk1 ? 192 : -192) - (s.a1 >> 8);
-        const std::int32_t a1Limit = 15360 - s.a2;
-        s.a1 = std::clamp(a1, -a1Limit, a1Limit);
-    }
-
-    // FLOATA, FLOATB and the delays of the histories.
-    std::copy_backward(std::begin(s.dq), std::end(s.dq) - 1, std::end(s.dq));
-    s.dq[0] = toFloat(negative, dqMag);
-    s.sr2 = s.sr1;
-    s.sr1 = sr < 0 ? toFloat(true, -static_cast<std::int32_t>(sr) & 32767) : toFloat(false, sr);
-    s.pk2 = s.pk1;
-    s.pk1 = pk0;
-
-    // TONE: a strongly negative A2 marks a narrow-band signal.
-    const bool tdp = s.a2 < -11776;
-    s.td = tr ? 0 : tdp;
-
-    // FUNCTF, FILTA, FILTB, SUBTC, FILTC, TRIGA: adaptation speed control.
-    const std::int32_t fi = tables.fi[static_cast<std::size_t>(magnitude)];
-    s.dms += ((fi << 9) - s.dms) >> 5;
-    s.dml += ((fi << 11) - s.dml) >> 7;
-    const bool stationary = y >= 1536 && std::abs(4 * s.dms - s.dml) < (s.dml >> 3) && !tdp;
-    const std::int32_t ax = stationary ? 0 : 1;
-    s.ap = tr ? 256 : s.ap + (((ax << 9) - s.ap) >> 4);
-
-    // FUNCTW, FILTD, LIMB, FILTE: scale factor adaptation. LIMB's bit tests
-    // amount to this limit for every YUT that FILTD can produce.
-    const std::int32_t wi = tables.wi[static_cast<std::size_t>(magnitude)];
-    const std::int32_t yut = y + (((wi << 5) - y) >> 5);
-    s.yu = std::clamp(yut, 544, 5120);
-    s.yl += ((s.yu << 6) - s.yl) >> 6;
-
-    const auto reconstructed =
-        static_cast<std::int16_t>(std::clamp<std::int32_t>(sr, -8192, 8191) * 4);
-    return {code, reconstructed};
+    Registers registers(state);
+    const G726Sample result = forRate(state.bits, [&]<int kBits>() {
+        return direction == G726Direction::kEncode
+                   ? codeSample<kBits, G726Direction::kEncode>(registers, value)
+                   : codeSample<kBits, G726Direction::kDecode>(registers, value);
+    });
+    registers.storeInto(state);
+    return result;
 }
 
 namespace {
-
-enum class BitOrder { kLsbFirst, kMsbFirst };
 
 // Code word k occupies bit positions k*bits .. k*bits + bits - 1 of the
 // payload in both orders. LSB-first numbers a byte's bits from bit 0 and puts
 // a code word's least significant bit first; MSB-first numbers them from bit
 // 7 and puts its most significant bit first. Reads the next byte only when
 // the code word crosses into it.
-std::int32_t readCode(std::span<const std::uint8_t> payload, std::size_t k, int bits,
-                      BitOrder order) {
-    const std::size_t first = k * static_cast<std::size_t>(bits);
+template <int kBits, G726BitOrder kOrder>
+[[gnu::always_inline]] inline std::int32_t readCode(const std::uint8_t* payload, std::size_t k) {
+    const std::size_t first = k * kBits;
     const std::size_t byte = first / 8;
     const int offset = static_cast<int>(first % 8);
     std::uint32_t window = payload[byte];
-    if (offset + bits > 8) {
-        window = order == BitOrder::kLsbFirst ? window | (payload[byte + 1] << 8)
-                                              : (window << 8) | payload[byte + 1];
+    const bool crosses = offset + kBits > 8;
+    if (crosses) {
+        window = kOrder == G726BitOrder::kLsbFirst ? window | (payload[byte + 1] << 8)
+                                                   : (window << 8) | payload[byte + 1];
     }
-    const int width = offset + bits > 8 ? 16 : 8;
-    const int shift = order == BitOrder::kLsbFirst ? offset : width - offset - bits;
-    return static_cast<std::int32_t>((window >> shift) & ((1u << bits) - 1));
+    const int width = crosses ? 16 : 8;
+    const int shift = kOrder == G726BitOrder::kLsbFirst ? offset : width - offset - kBits;
+    return static_cast<std::int32_t>((window >> shift) & ((1u << kBits) - 1));
 }
 
 // Collects code words in one order and writes each byte as soon as it is
 // complete, so that a repack never overwrites a byte still to be read.
+template <int kBits, G726BitOrder kOrder>
 class CodeWriter {
 public:
-    CodeWriter(std::span<std::uint8_t> payload, int bits, BitOrder order)
-        : payload_(payload), bits_(bits), order_(order) {}
+    explicit CodeWriter(std::uint8_t* payload) : payload_(payload) {}
 
-    void put(std::int32_t code) {
+    [[gnu::always_inline]] void put(std::int32_t code) {
         const auto word = static_cast<std::uint32_t>(code);
-        pending_ = order_ == BitOrder::kLsbFirst ? pending_ | (word << pendingBits_)
-                                                 : (pending_ << bits_) | word;
-        pendingBits_ += bits_;
-        while (pendingBits_ >= 8) {
+        pending_ = kOrder == G726BitOrder::kLsbFirst ? pending_ | (word << pendingBits_)
+                                                     : (pending_ << kBits) | word;
+        pendingBits_ += kBits;
+        if (pendingBits_ >= 8) {  // a code word of at most 5 bits completes one byte at most
             pendingBits_ -= 8;
-            if (order_ == BitOrder::kLsbFirst) {
+            if (kOrder == G726BitOrder::kLsbFirst) {
                 payload_[written_++] = static_cast<std::uint8_t>(pending_);
                 pending_ >>= 8;
             } else {
@@ -280,7 +455,7 @@ public:
     std::size_t finish() {
         if (pendingBits_ > 0) {
             payload_[written_++] = static_cast<std::uint8_t>(
-                order_ == BitOrder::kLsbFirst ? pending_ : pending_ << (8 - pendingBits_));
+                kOrder == G726BitOrder::kLsbFirst ? pending_ : pending_ << (8 - pendingBits_));
             pending_ = 0;
             pendingBits_ = 0;
         }
@@ -288,9 +463,7 @@ public:
     }
 
 private:
-    std::span<std::uint8_t> payload_;
-    int bits_;
-    BitOrder order_;
+    std::uint8_t* payload_;
     std::uint32_t pending_ = 0;
     int pendingBits_ = 0;
     std::size_t written_ = 0;
@@ -300,49 +473,69 @@ std::size_t wholeCodes(std::size_t bytes, int bits) {
     return bytes * 8 / static_cast<std::size_t>(bits);
 }
 
-int repack(std::span<std::uint8_t> payload, int bits, BitOrder from, BitOrder to) {
+template <int kBits, G726BitOrder kFrom, G726BitOrder kTo>
+void repack(std::span<std::uint8_t> payload) {
+    CodeWriter<kBits, kTo> writer(payload.data());
+    const std::size_t codes = wholeCodes(payload.size(), kBits);
+    for (std::size_t k = 0; k < codes; ++k) {
+        writer.put(readCode<kBits, kFrom>(payload.data(), k));
+    }
+    writer.finish();
+}
+
+template <G726BitOrder kFrom, G726BitOrder kTo>
+int repack(std::span<std::uint8_t> payload, int bits) {
     if (payload.size() * 8 % static_cast<std::size_t>(bits) != 0) {
         return -1;
     }
-    CodeWriter writer(payload, bits, to);
-    const std::size_t codes = wholeCodes(payload.size(), bits);
-    for (std::size_t k = 0; k < codes; ++k) {
-        writer.put(readCode(payload, k, bits, from));
-    }
-    writer.finish();
+    forRate(bits, [&]<int kBits>() { repack<kBits, kFrom, kTo>(payload); });
     return 0;
 }
 
 }  // namespace
 
 std::size_t g726EncodeBlock(G726State& state, std::span<const std::int16_t> samples,
-                            std::span<std::uint8_t> payload) {
+                            std::span<std::uint8_t> payload, G726BitOrder order) {
     const std::size_t coded = samples.size() & ~std::size_t{1};
     assert(payload.size() >= g726PayloadBytes(coded, state.bits));
-    CodeWriter writer(payload, state.bits, BitOrder::kLsbFirst);
-    for (std::size_t i = 0; i < coded; ++i) {
-        writer.put(g726CodeSample(state, G726Direction::kEncode, samples[i]).code);
-    }
-    return writer.finish();
+    Registers s(state);
+    const auto encode = [&]<int kBits, G726BitOrder kOrder>() {
+        CodeWriter<kBits, kOrder> writer(payload.data());
+        for (std::size_t i = 0; i < coded; ++i) {
+            writer.put(codeSample<kBits, G726Direction::kEncode>(s, samples[i]).code);
+        }
+        return writer.finish();
+    };
+    const std::size_t written = forRate(state.bits, [&]<int kBits>() {
+        return order == G726BitOrder::kLsbFirst
+                   ? encode.template operator()<kBits, G726BitOrder::kLsbFirst>()
+                   : encode.template operator()<kBits, G726BitOrder::kMsbFirst>();
+    });
+    s.storeInto(state);
+    return written;
 }
 
 std::size_t g726DecodeBlock(G726State& state, std::span<const std::uint8_t> payload,
                             std::span<std::int16_t> samples) {
     const std::size_t codes = wholeCodes(payload.size(), state.bits);
     assert(samples.size() >= codes);
-    for (std::size_t k = 0; k < codes; ++k) {
-        const std::int32_t code = readCode(payload, k, state.bits, BitOrder::kLsbFirst);
-        samples[k] = g726CodeSample(state, G726Direction::kDecode, code).sample;
-    }
+    Registers s(state);
+    forRate(state.bits, [&]<int kBits>() {
+        for (std::size_t k = 0; k < codes; ++k) {
+            const std::int32_t code = readCode<kBits, G726BitOrder::kLsbFirst>(payload.data(), k);
+            samples[k] = codeSample<kBits, G726Direction::kDecode>(s, code).sample;
+        }
+    });
+    s.storeInto(state);
     return codes;
 }
 
 int g726RepackToMsbFirst(std::span<std::uint8_t> payload, int bits) {
-    return repack(payload, bits, BitOrder::kLsbFirst, BitOrder::kMsbFirst);
+    return repack<G726BitOrder::kLsbFirst, G726BitOrder::kMsbFirst>(payload, bits);
 }
 
 int g726RepackToLsbFirst(std::span<std::uint8_t> payload, int bits) {
-    return repack(payload, bits, BitOrder::kMsbFirst, BitOrder::kLsbFirst);
+    return repack<G726BitOrder::kMsbFirst, G726BitOrder::kLsbFirst>(payload, bits);
 }
 
 }  // namespace kinorex::voice

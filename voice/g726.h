@@ -8,8 +8,8 @@
 //     G726State state;
 //     g726Reset(state, 4);
 //     std::array<std::uint8_t, 80> payload;              // 160 samples x 4 bits
-//     g726EncodeBlock(state, samples160, payload);
-//     g726RepackToMsbFirst(payload, 4);                  // only for MSB-first streams
+//     g726EncodeBlock(state, samples160, payload);       // LSB-first
+//     g726EncodeBlock(state, samples160, payload, G726BitOrder::kMsbFirst);
 //
 // Nothing here allocates, keeps global state or fails on valid arguments; the
 // tables are constant, so different states may be used on different threads.
@@ -47,6 +47,11 @@ static_assert(sizeof(G726State) == 26 * sizeof(std::int32_t));
 
 enum class G726Direction { kEncode, kDecode };
 
+// LSB-first puts code word k's least significant bit at bit position k * bits, counting a
+// byte's bits from bit 0 (RFC 3551); MSB-first puts its most significant bit there, counting
+// from bit 7.
+enum class G726BitOrder { kLsbFirst, kMsbFirst };
+
 // One sample through the coder: the code word (low `bits` bits) and the
 // reconstructed signal, 16-bit, a multiple of 4 in -32768..32764. Encoder and
 // decoder produce the same reconstruction from the same code words.
@@ -68,11 +73,13 @@ constexpr std::size_t g726PayloadBytes(std::size_t samples, int bits) {
 }
 
 // Encodes the samples in order, all but the last when their count is odd (so
-// that a frame always carries whole sample pairs), into LSB-first code words.
-// `payload` must hold g726PayloadBytes(coded samples, bits) bytes; bits of the
-// last byte that no code word covers are zero. Returns the bytes written.
+// that a frame always carries whole sample pairs), into code words packed in
+// `order`. `payload` must hold g726PayloadBytes(coded samples, bits) bytes;
+// bits of the last byte that no code word covers are zero. Returns the bytes
+// written.
 std::size_t g726EncodeBlock(G726State& state, std::span<const std::int16_t> samples,
-                            std::span<std::uint8_t> payload);
+                            std::span<std::uint8_t> payload,
+                            G726BitOrder order = G726BitOrder::kLsbFirst);
 
 // Decodes the floor(8 * payload.size() / bits) whole LSB-first code words of
 // `payload` into `samples`, which must hold that many. Returns that count.

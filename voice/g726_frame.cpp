@@ -28,15 +28,10 @@ void resetG726(HiVoiceContext& context, std::int16_t type) {
 void encodeG726Frame(HiVoiceContext& context, std::int16_t type, std::span<const std::int16_t> pcm,
                      std::span<std::uint8_t> workPayload) {
     auto state = loadState<G726State>(context);
-    const std::size_t written = g726EncodeBlock(state, pcm, workPayload);
-    if (msbFirst(type)) {
-        // Repacking whole groups of code words (a multiple of `bits` bytes) never fails, so
-        // the frame's bytes are MSB-first even when its length cuts a code word; the work
-        // payload past the codes is zero.
-        const auto bits = static_cast<std::size_t>(bitsOf(type));
-        const std::size_t groups = (written + bits - 1) / bits;
-        g726RepackToMsbFirst(workPayload.first(groups * bits), bitsOf(type));
-    }
+    // The work payload past the codes is zero, so a frame whose length cuts a code word
+    // carries its bits in the frame's own order.
+    g726EncodeBlock(state, pcm, workPayload,
+                    msbFirst(type) ? G726BitOrder::kMsbFirst : G726BitOrder::kLsbFirst);
     storeState(context, state);
 }
 

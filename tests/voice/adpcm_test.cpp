@@ -91,6 +91,48 @@ TEST(Adpcm, LargestStepsSaturateInBothDirectionsWithoutLeavingTheTable) {
     EXPECT_EQ(state.stepIndex, kAdpcmMaxStepIndex);
 }
 
+// The quantizer as IMA ADPCM states it: the step, then its half, then its quarter, each
+// subtracted when the difference reaches it.
+std::uint8_t halvingCode(std::int32_t difference, std::int32_t step) {
+    std::uint8_t code = difference < 0 ? 8 : 0;
+    std::int32_t rest = difference < 0 ? -difference : difference;
+    for (std::int32_t bit = 4, part = step; bit > 0; bit >>= 1, part >>= 1) {
+        if (rest >= part) {
+            code |= static_cast<std::uint8_t>(bit);
+            rest -= part;
+        }
+    }
+    return code;
+}
+
+// The encoder decides every code at once; at and beside each decision level of every step
+// size, in both directions, it must pick what the halvings pick. The levels are read off the
+// decoder: code k adds an eighth of the step plus level k to the prediction (taken at -32768,
+// where no sum reaches the clamp).
+TEST(Adpcm, EncoderPicksTheHalvingQuantizersCodeAtEveryDecisionLevel) {
+    for (std::int8_t index = 0; index <= kAdpcmMaxStepIndex; ++index) {
+        const auto reconstruct = [index](std::uint8_t code) {
+            AdpcmState state{-32768, index};
+            return std::int32_t{decodeAdpcmSample(state, code)};
+        };
+        const std::int32_t step = reconstruct(4) - reconstruct(0);
+        for (std::uint8_t code = 1; code <= 7; ++code) {
+            const std::int32_t level = reconstruct(code) - reconstruct(0);
+            for (std::int32_t difference : {level - 1, level, level + 1}) {
+                for (std::int32_t sign : {1, -1}) {
+                    // From the far end of the range, every difference reaches its sample.
+                    AdpcmState state{static_cast<std::int16_t>(sign > 0 ? -32768 : 32767), index};
+                    const auto sample =
+                        static_cast<std::int16_t>(state.predicted + sign * difference);
+                    EXPECT_EQ(encodeAdpcmSample(state, sample),
+                              halvingCode(sign * difference, step))
+                        << "step index " << int(index) << ", difference " << sign * difference;
+                }
+            }
+        }
+    }
+}
+
 TEST(Adpcm, EightySampleType3FrameIs48Bytes) {
     auto encoder = encoderFor(HI_VOICE_TYPE_ADPCM);
     const auto frame = encodeFrame(encoder, Samples(80, 500));
