@@ -19,6 +19,11 @@ ScratchFolder::ScratchFolder()
             ("kinorex-fuzz-" + std::to_string(::getpid()))),
       recording_(path_ / "rec.h264") {}
 
+ScratchFolder::~ScratchFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path_, ignored);
+}
+
 const std::filesystem::path& ScratchFolder::writeRecording(const std::uint8_t* data,
                                                            std::size_t size) {
     std::filesystem::remove_all(path_);

@@ -7,11 +7,11 @@
 namespace kinorex::fuzz {
 
 // A private temporary folder for the targets that need their input as a file, made once per
-// process and emptied before each input, so a long run leaves nothing behind but one folder
-// that the next run reuses.
+// process, emptied before each input and removed at exit.
 class ScratchFolder {
 public:
     static ScratchFolder& instance();
+    ~ScratchFolder();
 
     // Empties the folder and writes `data` as the recording file.
     const std::filesystem::path& writeRecording(const std::uint8_t* data, std::size_t size);
