@@ -15,9 +15,7 @@ class FuzzInput {
 public:
     FuzzInput(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
 
-    std::uint8_t byte() {
-        return position_ < size_ ? data_[position_++] : 0;
-    }
+    std::uint8_t byte() { return position_ < size_ ? data_[position_++] : 0; }
     std::uint16_t u16() {
         const std::uint16_t low = byte();
         return static_cast<std::uint16_t>(low | byte() << 8);
@@ -29,9 +27,7 @@ public:
         std::fill(out.begin() + static_cast<std::ptrdiff_t>(n), out.end(), 0);
         position_ += n;
     }
-    std::span<const std::uint8_t> rest() const {
-        return {data_ + position_, size_ - position_};
-    }
+    std::span<const std::uint8_t> rest() const { return {data_ + position_, size_ - position_}; }
 
 private:
     const std::uint8_t* data_;

@@ -24,7 +24,8 @@ using kinorex::test::testPayload;
 void writeSeed(const std::filesystem::path& folder, const std::string& name, const Bytes& bytes) {
     std::filesystem::create_directories(folder);
     std::ofstream out(folder / name, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
     if (!out) {
         throw std::runtime_error("cannot write " + (folder / name).string());
     }
@@ -58,6 +59,13 @@ void writeRecordingSeeds(const std::filesystem::path& folder) {
               soundRecording()
                   .record({.channelIndex = 0, .payload = testPayload(40), .declaredLength = 400})
                   .bytes());
+    writeSeed(
+        folder, "claims-more-than-held",
+        RecordingBuilder()
+            .indexEntryCount(400'000'000)
+            .indexBlock({.entries = {{}}, .declaredCount = 300'000'000})
+            .record({.channelIndex = 0, .payload = testPayload(100), .declaredLength = 0x7FFFFFE8})
+            .bytes());
     writeSeed(folder, "broken-chain",
               RecordingBuilder()
                   .video(0, testPayload(64), true, 0)

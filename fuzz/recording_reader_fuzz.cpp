@@ -56,8 +56,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (!reader.ReadFrame(frame.get(), recordSize)) {
             break;
         }
-        require(recordSize >= kinorex::kFrameHeaderSize &&
-                recordSize <= kinorex::kFrameBufferSize);
+        require(recordSize >= kinorex::kFrameHeaderSize && recordSize <= kinorex::kFrameBufferSize);
         if (firstSize == 0) {
             firstSize = recordSize;
             std::memcpy(first.get(), frame.get(), recordSize);
@@ -70,6 +69,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     std::uint32_t againSize = kinorex::kFrameBufferSize;
     const bool again = reader.ReadFrame(frame.get(), againSize);
     require(again == (firstSize != 0));
-    require(!again || (againSize == firstSize && std::memcmp(frame.get(), first.get(), firstSize) == 0));
+    require(!again ||
+            (againSize == firstSize && std::memcmp(frame.get(), first.get(), firstSize) == 0));
     return 0;
 }

@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "avi_layout.h"
-#include "little_endian.h"
 #include "ffprobe.h"
+#include "little_endian.h"
 #include "media_files.h"
 #include "ps2avi.h"
 #include "recording_generator.h"
@@ -142,7 +142,8 @@ TEST(TruncationSweep, EveryCutConvertsWhatLayCompleteBeforeIt) {
             EXPECT_EQ(written.audio, expected.audio) << avi;
             if (probe) {
                 int status = 0;
-                const std::string errors = test::runCommand("ffprobe -v error -i '" + avi + "'", status);
+                const std::string errors =
+                    test::runCommand("ffprobe -v error -i '" + avi + "'", status);
                 EXPECT_TRUE(status == 0 && errors.empty()) << avi << ": " << errors;
                 ++probed;
             }

@@ -166,7 +166,8 @@ TEST(VoiceDecode, RandomFramesOfEveryLengthStayWithinTheBuffer) {
                 frame[2] = static_cast<std::uint8_t>(length);
                 Samples pcm(HI_VOICE_MAX_DECODED_SAMPLES);
                 std::int16_t count = -1;
-                const auto status = HI_VOICE_DecodeFrame(&decoder, frame.data(), pcm.data(), &count);
+                const auto status =
+                    HI_VOICE_DecodeFrame(&decoder, frame.data(), pcm.data(), &count);
                 ASSERT_TRUE(count >= 0 && count <= HI_VOICE_MAX_DECODED_SAMPLES)
                     << "type " << type << " length " << length << ": " << count;
                 ASSERT_TRUE(status == HI_VOICE_OK || count == 0) << type << " " << length;
