@@ -9,8 +9,8 @@
 #include <unistd.h>
 
 #include "avi_test_support.h"
-#include "temp_path.h"
 #include "channel_formats.h"
+#include "temp_path.h"
 
 namespace kinorex {
 namespace {
