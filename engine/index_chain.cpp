@@ -24,11 +24,12 @@ bool readExactly(platform::File& file, std::uint64_t offset, std::array<std::uin
     return got && *got == out.size();
 }
 
-}  // namespace
-
-void loadIndexChain(platform::File& file, std::uint64_t endOffset, IndexEntries& entries) {
-    std::uint32_t remaining = entries.count();
-    std::uint64_t end = endOffset;
+// Walks the chain backwards from the block ending at `end`, handing `visit` the index of
+// each sound block's first entry and its entry count, with the file positioned at that first
+// entry; `visit` returns false to stop. Every step moves to a block lying wholly before the
+// current one.
+template <typename Visit>
+void walkChain(platform::File& file, std::uint64_t end, std::uint32_t remaining, Visit visit) {
     while (end > kFileHeaderSize) {
         std::array<std::uint8_t, kBlockTrailerSize> trailer{};
         if (end < trailer.size() || !readExactly(file, end - trailer.size(), trailer) ||
@@ -47,13 +48,11 @@ void loadIndexChain(platform::File& file, std::uint64_t endOffset, IndexEntries&
         }
 
         // The last block holds the last entries.
-        if (entryCount > remaining || remaining - entryCount < entries.firstStored()) {
+        if (entryCount > remaining) {
             return;
         }
         remaining -= entryCount;
-        const auto target = entries.bytes(remaining, entryCount);
-        const auto got = file.read(target.data(), target.size());
-        if (!got || *got != target.size()) {
+        if (!visit(remaining, entryCount)) {
             return;
         }
 
@@ -64,6 +63,29 @@ void loadIndexChain(platform::File& file, std::uint64_t endOffset, IndexEntries&
         }
         end -= distance;
     }
+}
+
+}  // namespace
+
+std::uint32_t countChainEntries(platform::File& file, std::uint64_t endOffset,
+                                std::uint32_t claimed) {
+    std::uint32_t held = 0;
+    walkChain(file, endOffset, claimed, [&](std::uint32_t, std::uint32_t count) {
+        held += count;
+        return true;
+    });
+    return held;
+}
+
+void loadIndexChain(platform::File& file, std::uint64_t endOffset, IndexEntries& entries) {
+    walkChain(file, endOffset, entries.count(), [&](std::uint32_t first, std::uint32_t count) {
+        if (first < entries.firstStored()) {
+            return false;
+        }
+        const auto target = entries.bytes(first, count);
+        const auto got = file.read(target.data(), target.size());
+        return got && *got == target.size();
+    });
 }
 
 }  // namespace kinorex

@@ -14,4 +14,9 @@ namespace kinorex {
 // over the file.
 void loadIndexChain(platform::File& file, std::uint64_t endOffset, IndexEntries& entries);
 
+// How many entries loadIndexChain will find in the chain ending at `endOffset` when the file
+// header claims `claimed`: only these need memory, whatever the header claims.
+std::uint32_t countChainEntries(platform::File& file, std::uint64_t endOffset,
+                                std::uint32_t claimed);
+
 }  // namespace kinorex

@@ -7,13 +7,12 @@
 
 namespace kinorex {
 
-bool IndexEntries::reset(std::uint32_t count, std::uint64_t fileSize) {
+bool IndexEntries::reset(std::uint32_t count, std::uint32_t held) {
     clear();
     if (count > std::numeric_limits<std::uint32_t>::max() / kEntrySize) {
         return false;
     }
-    const auto stored =
-        static_cast<std::uint32_t>(std::min<std::uint64_t>(count, fileSize / kEntrySize));
+    const std::uint32_t stored = std::min(count, held);
     storage_.reset(new (std::nothrow) std::uint8_t[std::size_t{stored} * kEntrySize]());
     if (!storage_) {
         return false;

@@ -9,17 +9,17 @@
 namespace kinorex {
 
 // The N ten-byte entries of a recording's index chain. The chain fills them from the last
-// entry downwards, and a file can hold at most size / 10 of them, so only that many of the
-// last entries get memory: a damaged header claiming millions of entries in a small file
-// must not cost gigabytes. Entries without memory read as zero.
+// entry downwards, so only as many of the last entries as the chain really holds get memory:
+// a damaged header claiming hundreds of millions of entries must not cost gigabytes, however
+// large the file. Entries without memory read as zero.
 class IndexEntries {
 public:
     static constexpr std::size_t kEntrySize = 10;
     using Entry = std::array<std::uint8_t, kEntrySize>;
 
-    // Prepares `count` zeroed entries for a file of `fileSize` bytes. Fails when the
+    // Prepares `count` zeroed entries, the last `held` of which get memory. Fails when the
     // entries' total size does not fit in 32 bits or memory cannot be had.
-    bool reset(std::uint32_t count, std::uint64_t fileSize);
+    bool reset(std::uint32_t count, std::uint32_t held);
     void clear();
 
     std::uint32_t count() const { return count_; }

@@ -63,11 +63,11 @@ bool RecordingReader::loadOpenedFile(std::uint8_t* header) {
         return false;
     }
     std::copy_n(header, kFileHeaderSize, header_.begin());
-    if (!entries_.reset(entryCount, fileSize_)) {
-        return false;
-    }
     const std::uint64_t indexEnd = loadLe64(header + kIndexEndOffset);
     if (indexEnd <= kFileHeaderSize) {
+        return false;
+    }
+    if (!entries_.reset(entryCount, countChainEntries(file_, indexEnd, entryCount))) {
         return false;
     }
     loadIndexChain(file_, indexEnd, entries_);

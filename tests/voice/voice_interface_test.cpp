@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <cstring>
+#include <random>
 #include <string>
 #include <utility>
 #include <vector>
@@ -142,6 +143,39 @@ TEST(VoiceEncode, EveryRegisteredTypeTakesOneTo481SamplesWithinTheLongestFrame) 
         }
     }
     EXPECT_GE(registered, 3);
+}
+
+// Voice frames come from other programs. For every type and every length byte, frames of
+// random content, each exactly as long as its header declares, decode through one context
+// without a fault and never report more samples than a caller's buffer is promised to need.
+TEST(VoiceDecode, RandomFramesOfEveryLengthStayWithinTheBuffer) {
+    std::mt19937 random(14);
+    int decoded = 0;
+    for (int type = -128; type < 256; ++type) {
+        HiVoiceContext decoder{};
+        if (HI_VOICE_DecReset(&decoder, type) != HI_VOICE_OK) {
+            continue;
+        }
+        for (int length = 0; length <= 255; ++length) {
+            for (int repeat = 0; repeat < 4; ++repeat) {
+                Bytes frame(4 + 2 * static_cast<std::size_t>(length));
+                for (auto& byte : frame) {
+                    byte = static_cast<std::uint8_t>(random());
+                }
+                frame[1] = 0x01;
+                frame[2] = static_cast<std::uint8_t>(length);
+                Samples pcm(HI_VOICE_MAX_DECODED_SAMPLES);
+                std::int16_t count = -1;
+                const auto status =
+                    HI_VOICE_DecodeFrame(&decoder, frame.data(), pcm.data(), &count);
+                ASSERT_TRUE(count >= 0 && count <= HI_VOICE_MAX_DECODED_SAMPLES)
+                    << "type " << type << " length " << length << ": " << count;
+                ASSERT_TRUE(status == HI_VOICE_OK || count == 0) << type << " " << length;
+                ++decoded;
+            }
+        }
+    }
+    EXPECT_EQ(decoded, 16 * 256 * 4);
 }
 
 TEST(VoiceEncode, AdpcmLengthBytesFollowTheCountRules) {
