@@ -1,9 +1,8 @@
-#include <unistd.h>
-
 #include <chrono>
 #include <iostream>
 
 #include "commands.h"
+#include "console.h"
 #include "file_checks.h"
 #include "interrupt.h"
 #include "output_naming.h"
@@ -31,7 +30,7 @@ bool outputFoldersWritable(const Options& options) {
         }
         const auto folder = outputFolderFor(options, source);
         // The folder text of "/x.h264" is empty: the files go into "/".
-        const auto folderToCheck = folder.empty() ? std::string(1, kPathSeparator) : folder;
+        const auto folderToCheck = folder.empty() ? std::string(1, kNativePaths.separator) : folder;
         if (const auto reason = unwritableFolderReason(folderToCheck)) {
             std::cerr << "kinorex-convert: cannot write AVI files into " << folderToCheck << ": "
                       << *reason << '\n';
@@ -81,7 +80,7 @@ std::string outputFolderFor(const Options& options, const std::string& source) {
     }
     // A bare file name lives in the current folder; "/x.h264" lives in "/",
     // whose folder text is empty and gives the prefix "/x".
-    if (source.find(kPathSeparator) == std::string::npos) {
+    if (source.find_first_of(kNativePaths.separators) == std::string::npos) {
         return ".";
     }
     return defaultOutputFolder(source);
@@ -93,9 +92,9 @@ int runConversions(const Options& options) {
     }
     installInterruptHandlers();
 
-    const auto mode = options.quiet           ? ProgressDisplay::Mode::Quiet
-                      : isatty(STDOUT_FILENO) ? ProgressDisplay::Mode::Bar
-                                              : ProgressDisplay::Mode::Lines;
+    const auto mode = options.quiet                ? ProgressDisplay::Mode::Quiet
+                      : standardOutputIsTerminal() ? ProgressDisplay::Mode::Bar
+                                                   : ProgressDisplay::Mode::Lines;
     ProgressDisplay display(std::cout, mode);
     PS2AVI converter;
     int status = 0;

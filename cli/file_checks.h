@@ -6,6 +6,8 @@
 
 namespace kinorex::cli {
 
+// One implementation per platform (file_checks_posix.cpp, file_checks_win32.cpp).
+
 // Why a source cannot be read (such as "No such file or directory"), or
 // nothing when it can be opened for reading.
 std::optional<std::string> unreadableSourceReason(const std::string& path);
