@@ -1,9 +1,8 @@
-#include <unistd.h>
-
 #include <chrono>
 #include <iostream>
 
 #include "commands.h"
+#include "console.h"
 #include "file_checks.h"
 #include "interrupt.h"
 #include "output_naming.h"
@@ -55,8 +54,7 @@ void listWrittenFiles(const PS2AVI& converter, const std::string& prefix,
         if (!converter.channelOpened(i)) {
             continue;
         }
-        if (const auto name = channelFileName(prefix, i + 1);
-            name && access(name->c_str(), F_OK) == 0) {
+        if (const auto name = channelFileName(prefix, i + 1); name && fileExists(*name)) {
             display.fileWritten(*name, fileSize(*name));
         }
     }
@@ -70,7 +68,7 @@ std::string outputFolderFor(const Options& options, const std::string& source) {
     }
     // A bare file name lives in the current folder; "/x.h264" lives in "/",
     // whose folder text is empty and gives the prefix "/x".
-    if (source.find(kPathSeparator) == std::string::npos) {
+    if (source.find_first_of(kNativePaths.separators) == std::string::npos) {
         return ".";
     }
     return defaultOutputFolder(source);
@@ -82,9 +80,9 @@ int runConversions(const Options& options) {
     }
     installInterruptHandlers();
 
-    const auto mode = options.quiet           ? ProgressDisplay::Mode::Quiet
-                      : isatty(STDOUT_FILENO) ? ProgressDisplay::Mode::Bar
-                                              : ProgressDisplay::Mode::Lines;
+    const auto mode = options.quiet                ? ProgressDisplay::Mode::Quiet
+                      : standardOutputIsTerminal() ? ProgressDisplay::Mode::Bar
+                                                   : ProgressDisplay::Mode::Lines;
     ProgressDisplay display(std::cout, mode);
     PS2AVI converter;
     int status = 0;

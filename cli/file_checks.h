@@ -6,6 +6,8 @@
 
 namespace kinorex::cli {
 
+// One implementation per platform (file_checks_posix.cpp, file_checks_win32.cpp).
+
 // Why a source cannot be read (such as "No such file or directory"), or
 // nothing when it can be opened for reading.
 std::optional<std::string> unreadableSourceReason(const std::string& path);
@@ -13,6 +15,9 @@ std::optional<std::string> unreadableSourceReason(const std::string& path);
 // Why no AVI file can be written into a folder, or nothing when it exists
 // and is writable.
 std::optional<std::string> unwritableFolderReason(const std::string& folder);
+
+// True when something of that name exists.
+bool fileExists(const std::string& path);
 
 // Size of a file in bytes; 0 when it cannot be read.
 std::uint64_t fileSize(const std::string& path);

@@ -4,8 +4,9 @@
 
 namespace kinorex::cli {
 
-// Ctrl-C and SIGTERM only raise a flag: the conversion loop then stops the
-// converter properly, so every file written so far is complete.
+// Ctrl-C and SIGTERM (on Windows Ctrl-C and Ctrl-Break, through the console control
+// handler) only raise a flag: the conversion loop then stops the converter properly, so
+// every file written so far is complete. One implementation per platform.
 void installInterruptHandlers();
 bool interruptRequested();
 

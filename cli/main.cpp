@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "commands.h"
+#include "console.h"
 #include "hi_voice.h"
 #include "options.h"
 
@@ -19,7 +20,8 @@ void printVersion() {
 int main(int argc, char** argv) {
     using namespace kinorex::cli;
 
-    const auto parsed = parseOptions(std::vector<std::string>(argv + 1, argv + argc));
+    const Utf8Console console;
+    const auto parsed = parseOptions(commandLineArguments(argc, argv));
     if (const auto* error = std::get_if<UsageError>(&parsed)) {
         std::cerr << "kinorex-convert: " << error->message << "\n\n" << usageText();
         return 2;

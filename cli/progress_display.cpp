@@ -48,14 +48,16 @@ void ProgressDisplay::update(int percent) {
     const double rate = seconds > 0 ? bytesDone / seconds : 0.0;
     const long secondsLeft =
         percent > 0 ? static_cast<long>(seconds * (100 - percent) / percent + 0.5) : -1;
-    out_ << '\r' << formatProgressLine(percent, rate, secondsLeft) << std::flush;
-    barShown_ = true;
+    const auto line = formatProgressLine(percent, rate, secondsLeft);
+    out_ << '\r' << line << std::flush;
+    barLength_ = std::max(barLength_, line.size());
 }
 
 void ProgressDisplay::end() {
-    if (barShown_) {
-        out_ << "\r\033[K" << std::flush;  // clear the bar's line
-        barShown_ = false;
+    if (barLength_ > 0) {
+        // Blanks rather than an erase-line escape, which a Windows console may print as is.
+        out_ << '\r' << std::string(barLength_, ' ') << '\r' << std::flush;
+        barLength_ = 0;
     }
 }
 

@@ -30,7 +30,7 @@ private:
     Mode mode_;
     std::uint64_t sourceBytes_ = 0;
     std::chrono::steady_clock::time_point started_;
-    bool barShown_ = false;
+    std::size_t barLength_ = 0;  // of the bar on screen, 0 when none is
 };
 
 }  // namespace kinorex::cli

@@ -2,20 +2,21 @@
 
 namespace kinorex {
 
-// The searches run from the end of the string. In UTF-8 (and in every other
-// encoding we meet on POSIX) a '/' or '.' byte is never part of a multibyte
-// character, so a byte search is a character search.
+// The searches run from the end of the string. Paths are UTF-8 on every platform, where a
+// '/', '\' or '.' byte is never part of a multibyte character, so a byte search is a
+// character search.
 
-std::string defaultOutputFolder(std::string_view sourcePath) {
-    const auto separator = sourcePath.rfind(kPathSeparator);
+std::string defaultOutputFolder(std::string_view sourcePath, const PathStyle& style) {
+    const auto separator = sourcePath.find_last_of(style.separators);
     if (separator == std::string_view::npos) {
         return {};
     }
     return std::string(sourcePath.substr(0, separator));
 }
 
-std::string outputPrefix(std::string_view sourcePath, std::string_view outputFolder) {
-    const auto separator = sourcePath.rfind(kPathSeparator);
+std::string outputPrefix(std::string_view sourcePath, std::string_view outputFolder,
+                         const PathStyle& style) {
+    const auto separator = sourcePath.find_last_of(style.separators);
     const auto fileName =
         separator == std::string_view::npos ? sourcePath : sourcePath.substr(separator + 1);
     const auto dot = fileName.rfind('.');
@@ -23,7 +24,7 @@ std::string outputPrefix(std::string_view sourcePath, std::string_view outputFol
         dot == std::string_view::npos ? std::string_view{} : fileName.substr(0, dot);
 
     std::string prefix(outputFolder);
-    prefix += kPathSeparator;
+    prefix += style.separator;
     prefix += baseName;
     return prefix;
 }

@@ -26,7 +26,7 @@
 extern "C" {
 #endif
 
-#if defined(__GNUC__)
+#if defined(__GNUC__) && !defined(_WIN32) /* a Windows DLL exports what its .def names */
 #define HI_VOICE_API __attribute__((visibility("default")))
 #else
 #define HI_VOICE_API

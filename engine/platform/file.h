@@ -8,7 +8,8 @@ namespace kinorex::platform {
 
 // A read-only file that other programs may read at the same time: recordings are often
 // still being copied or played while they are converted. Offsets and sizes are 64-bit
-// because recordings grow past 4 GB. One implementation per platform (file_posix.cpp).
+// because recordings grow past 4 GB. One implementation per platform (file_posix.cpp,
+// file_win32.cpp).
 class File {
 public:
     File() = default;

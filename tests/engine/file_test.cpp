@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 #include <fstream>
 
 #include "temp_path.h"
@@ -14,13 +16,29 @@ TEST(PlatformFile, OpensOnlyExistingRegularFiles) {
     platform::File file;
     EXPECT_FALSE(file.openForSharedRead("/nonexistent/file"));
     EXPECT_FALSE(file.openForSharedRead("/"));
-
+#ifdef _WIN32
+    EXPECT_FALSE(file.openForSharedRead("CON"));  // a device, not a file
+#else
     // A FIFO would block the open until a writer appears.
     TempPath fifo("fifo");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
     EXPECT_FALSE(file.openForSharedRead(fifo.c_str()));
+#endif
     EXPECT_FALSE(file.isOpen());
     EXPECT_FALSE(file.read(nullptr, 0));
+}
+
+TEST(PlatformFile, OpensNonAsciiNamesWhileAnotherProgramWritesThem) {
+    TempPath path("Kamera ü1 日本.h264");
+    std::ofstream writer(path.path(), std::ios::binary);
+    writer << "frames" << std::flush;
+
+    platform::File file;
+    ASSERT_TRUE(file.openForSharedRead(path.c_str()));
+    writer << " more" << std::flush;  // the recorder goes on writing
+    char bytes[16] = {};
+    EXPECT_EQ(file.read(bytes, sizeof bytes), 11u);
+    EXPECT_EQ(std::string(bytes, 11), "frames more");
 }
 
 TEST(PlatformFile, ReadsSeeksAndTellsPastFourGigabytes) {

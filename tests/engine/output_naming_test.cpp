@@ -7,25 +7,45 @@
 namespace kinorex {
 namespace {
 
-TEST(OutputNaming, DefaultFolderIsTheTextBeforeTheLastSeparator) {
-    EXPECT_EQ(defaultOutputFolder("/rec/day1/cam1.h264"), "/rec/day1");
-    EXPECT_EQ(defaultOutputFolder("/cam1.h264"), "");  // a file at the root
-    EXPECT_EQ(defaultOutputFolder("cam1.h264"), "");   // no separator at all
-}
+// One table for both path styles: the same rules, only the separators differ.
+struct PathCase {
+    const PathStyle& style;
+    const char* source;
+    const char* defaultFolder;
+    const char* outputFolder;
+    const char* prefix;
+};
 
-TEST(OutputNaming, PrefixUsesTheBaseNameUpToTheLastDot) {
-    EXPECT_EQ(outputPrefix("/rec/cam1.2010.h264", "/avi"), "/avi/cam1.2010");
-    EXPECT_EQ(outputPrefix("/rec/cam.1.h264", "/avi"), "/avi/cam.1");
-    // Dots in folder names never count.
-    EXPECT_EQ(outputPrefix("/rec.d/cam1", "/avi"), "/avi/");
-    // A name without a dot has an empty base name.
-    EXPECT_EQ(outputPrefix("/rec/cam1", "/avi"), "/avi/");
-    EXPECT_EQ(outputPrefix("x.h264", "/out"), "/out/x");
-}
+const PathCase kPathCases[] = {
+    {kPosixPaths, "/rec/day1/cam1.h264", "/rec/day1", "/avi", "/avi/cam1"},
+    {kPosixPaths, "/rec/cam1.2010.h264", "/rec", "/avi", "/avi/cam1.2010"},
+    {kPosixPaths, "/rec/cam.1.h264", "/rec", "/avi", "/avi/cam.1"},
+    // Dots in folder names never count; a name without a dot has an empty base name.
+    {kPosixPaths, "/rec.d/cam1", "/rec.d", "/avi", "/avi/"},
+    {kPosixPaths, "x.h264", "", "/out", "/out/x"},
+    // A file at the root: its folder text is empty, and the folder is used unchanged.
+    {kPosixPaths, "/x.h264", "", "", "/x"},
+    {kPosixPaths, "/rec/x.h264", "/rec", "/", "//x"},
+    // On POSIX a backslash belongs to the name.
+    {kPosixPaths, "/rec/a\\b.h264", "/rec", "/avi", "/avi/a\\b"},
+    {kWindowsPaths, "C:\\rec\\x.h264", "C:\\rec", "C:\\rec", "C:\\rec\\x"},
+    {kWindowsPaths, "C:\\x.h264", "C:", "C:", "C:\\x"},
+    {kWindowsPaths, "C:\\rec\\cam1.2010.h264", "C:\\rec", "E:\\avi", "E:\\avi\\cam1.2010"},
+    {kWindowsPaths, "C:/rec/x.h264", "C:/rec", "C:/rec", "C:/rec\\x"},
+    {kWindowsPaths, "C:\\rec/day1\\x.h264", "C:\\rec/day1", "D:\\", "D:\\\\x"},
+    {kWindowsPaths, "\\\\server\\share\\x.h264", "\\\\server\\share", "E:\\avi", "E:\\avi\\x"},
+    {kWindowsPaths, "C:\\rec.d\\cam1", "C:\\rec.d", "E:\\avi", "E:\\avi\\"},
+    // UTF-8 names: no byte of a multibyte character is taken for a separator or a dot.
+    {kWindowsPaths, "C:\\Aufnahmen\\Kamera ü1.h264", "C:\\Aufnahmen", "C:\\Aufnahmen",
+     "C:\\Aufnahmen\\Kamera ü1"},
+};
 
-TEST(OutputNaming, FolderIsUsedUnchangedEvenWithATrailingSeparator) {
-    EXPECT_EQ(outputPrefix("/rec/x.h264", "/"), "//x");
-    EXPECT_EQ(outputPrefix("/x.h264", defaultOutputFolder("/x.h264")), "/x");
+TEST(OutputNaming, DefaultFolderAndPrefixFollowThePathStyle) {
+    for (const auto& c : kPathCases) {
+        SCOPED_TRACE(c.source);
+        EXPECT_EQ(defaultOutputFolder(c.source, c.style), c.defaultFolder);
+        EXPECT_EQ(outputPrefix(c.source, c.outputFolder, c.style), c.prefix);
+    }
 }
 
 TEST(OutputNaming, ChannelFileNameHasNoLeadingZero) {

@@ -7,8 +7,12 @@ namespace kinorex::test {
 
 TempPath::TempPath(const std::string& name) {
     static std::atomic<unsigned> counter{0};
-    path_ = std::filesystem::temp_directory_path() / ("kinorex-" + std::to_string(::getpid()) +
-                                                      "-" + std::to_string(counter++) + "-" + name);
+    // The name is UTF-8; a plain std::string would be taken in the ANSI code page on Windows.
+    const std::string unique =
+        "kinorex-" + std::to_string(::getpid()) + "-" + std::to_string(counter++) + "-" + name;
+    path_ = std::filesystem::temp_directory_path() / std::u8string(unique.begin(), unique.end());
+    const auto utf8 = path_.u8string();
+    utf8_.assign(utf8.begin(), utf8.end());
 }
 
 TempPath::~TempPath() {

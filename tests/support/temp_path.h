@@ -17,11 +17,13 @@ public:
     TempPath& operator=(const TempPath&) = delete;
 
     const std::filesystem::path& path() const { return path_; }
-    std::string string() const { return path_.string(); }
-    const char* c_str() const { return path_.c_str(); }
+    // In UTF-8, as Kinorex takes file names on every platform.
+    std::string string() const { return utf8_; }
+    const char* c_str() const { return utf8_.c_str(); }
 
 private:
     std::filesystem::path path_;
+    std::string utf8_;
 };
 
 // Names of the files in `folder` whose extension is `extension` (such as ".avi").

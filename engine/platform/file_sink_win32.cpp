@@ -1,0 +1,89 @@
+#include <windows.h>
+
+#include <algorithm>
+
+#include "avi/file_sink.h"
+#include "platform/wide_string.h"
+
+namespace kinorex {
+namespace {
+
+// WriteFile counts in 32 bits; larger pieces go in parts of this size.
+constexpr std::size_t kLargestWrite = std::size_t{1} << 30;
+
+int lastError() {
+    const DWORD error = GetLastError();
+    return error != 0 ? static_cast<int>(error) : ERROR_WRITE_FAULT;
+}
+
+class Win32FileSink final : public FileSink {
+public:
+    explicit Win32FileSink(HANDLE file) : file_(file) {}
+    ~Win32FileSink() override { close(); }
+
+    int writeAt(std::uint64_t offset, std::span<const std::span<const std::byte>> pieces) override {
+        for (auto piece : pieces) {
+            while (!piece.empty()) {
+                const auto request = static_cast<DWORD>(std::min(piece.size(), kLargestWrite));
+                // The offset in OVERLAPPED places a synchronous write without a seek.
+                OVERLAPPED at{};
+                at.Offset = static_cast<DWORD>(offset);
+                at.OffsetHigh = static_cast<DWORD>(offset >> 32);
+                DWORD written = 0;
+                if (!WriteFile(file_, piece.data(), request, &written, &at)) {
+                    return lastError();
+                }
+                if (written == 0) {
+                    return ERROR_WRITE_FAULT;
+                }
+                offset += written;
+                piece = piece.subspan(written);
+            }
+        }
+        return 0;
+    }
+
+    int truncate(std::uint64_t size) override {
+        LARGE_INTEGER end{};
+        end.QuadPart = static_cast<LONGLONG>(size);
+        if (!SetFilePointerEx(file_, end, nullptr, FILE_BEGIN) || !SetEndOfFile(file_)) {
+            return lastError();
+        }
+        return 0;
+    }
+
+    int close() override {
+        if (file_ == INVALID_HANDLE_VALUE) {
+            return 0;
+        }
+        const int result = CloseHandle(file_) ? 0 : lastError();
+        file_ = INVALID_HANDLE_VALUE;
+        return result;
+    }
+
+private:
+    HANDLE file_;
+};
+
+}  // namespace
+
+int createFileSink(const char* path, std::unique_ptr<FileSink>& sink) {
+    const std::wstring widePath = platform::widen(path);
+    if (widePath.empty()) {
+        return ERROR_INVALID_NAME;
+    }
+    // The old file goes first, so a player that still has it open keeps reading the old
+    // contents. DeleteFileW removes files only, never a folder of that name.
+    DeleteFileW(widePath.c_str());
+    // Others may read the AVI file while it grows, but not write into it.
+    const HANDLE file =
+        CreateFileW(widePath.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_DELETE, nullptr,
+                    CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return lastError();
+    }
+    sink = std::make_unique<Win32FileSink>(file);
+    return 0;
+}
+
+}  // namespace kinorex
