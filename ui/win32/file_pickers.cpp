@@ -5,7 +5,7 @@
 
 #include <vector>
 
-#include "wide_text.h"
+#include "platform/wide_string.h"
 
 namespace kinorex::win32 {
 
@@ -30,7 +30,7 @@ std::optional<std::string> pickRecordingFile(HWND owner) {
     if (!GetOpenFileNameW(&dialog)) {
         return std::nullopt;
     }
-    return narrow(path.data());
+    return platform::narrow(path.data());
 }
 
 std::optional<std::string> pickFolder(HWND owner, const wchar_t* title) {
@@ -49,7 +49,7 @@ std::optional<std::string> pickFolder(HWND owner, const wchar_t* title) {
     if (!isFolder) {
         return std::nullopt;
     }
-    return narrow(path);
+    return platform::narrow(path);
 }
 
 }  // namespace kinorex::win32

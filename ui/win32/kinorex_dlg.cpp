@@ -6,7 +6,7 @@
 #include "dlg_sel_chnnl.h"
 #include "file_pickers.h"
 #include "resource_ids.h"
-#include "wide_text.h"
+#include "platform/wide_string.h"
 
 namespace kinorex {
 
@@ -128,11 +128,11 @@ std::string CKinorexDlg::fieldText(int controlId) const {
     std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(field)) + 1, L'\0');
     text.resize(static_cast<std::size_t>(
         GetWindowTextW(field, text.data(), static_cast<int>(text.size()))));
-    return win32::narrow(text);
+    return platform::narrow(text);
 }
 
 void CKinorexDlg::showMessage(const std::string& text) {
-    MessageBoxW(window(), win32::widen(text).c_str(), L"Kinorex", MB_OK);
+    MessageBoxW(window(), platform::widen(text).c_str(), L"Kinorex", MB_OK);
 }
 
 std::optional<std::string> CKinorexDlg::pickSourceFile() {
@@ -152,8 +152,8 @@ std::optional<std::uint32_t> CKinorexDlg::runChannelDialog() {
 }
 
 void CKinorexDlg::showPaths(const std::string& sourcePath, const std::string& outputFolder) {
-    SetDlgItemTextW(window(), IDC_EDIT_SOURCE, win32::widen(sourcePath).c_str());
-    SetDlgItemTextW(window(), IDC_EDIT_AVI_PATH, win32::widen(outputFolder).c_str());
+    SetDlgItemTextW(window(), IDC_EDIT_SOURCE, platform::widen(sourcePath).c_str());
+    SetDlgItemTextW(window(), IDC_EDIT_AVI_PATH, platform::widen(outputFolder).c_str());
 }
 
 void CKinorexDlg::setStartEnabled(bool enabled) {

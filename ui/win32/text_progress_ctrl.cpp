@@ -6,7 +6,7 @@
 #include <string>
 
 #include "mem_dc.h"
-#include "wide_text.h"
+#include "platform/wide_string.h"
 
 namespace kinorex {
 
@@ -100,7 +100,7 @@ LRESULT CTextProgressCtrl::handleMessage(UINT message, WPARAM wParam, LPARAM lPa
         case WM_GETTEXT:
             return copyText(wParam, lParam);
         case WM_GETTEXTLENGTH:
-            return static_cast<LRESULT>(win32::widen(model_.text()).size());
+            return static_cast<LRESULT>(platform::widen(model_.text()).size());
         default:
             return DefSubclassProc(window_, message, wParam, lParam);
     }
@@ -123,7 +123,7 @@ void CTextProgressCtrl::paint() {
         fillSolidRect(dc, empty, backgroundColour_);
 
         if (const auto text = model_.paintedText()) {
-            const std::wstring label = win32::widen(*text);
+            const std::wstring label = platform::widen(*text);
             // The dialog's font, as every other control of the dialog shows.
             auto font = reinterpret_cast<HFONT>(SendMessageW(GetParent(window_), WM_GETFONT, 0, 0));
             HGDIOBJ previousFont = font != nullptr ? SelectObject(dc, font) : nullptr;
@@ -142,7 +142,7 @@ void CTextProgressCtrl::paint() {
 LRESULT CTextProgressCtrl::takeText(WPARAM wParam, LPARAM lParam) {
     const LRESULT result = DefSubclassProc(window_, WM_SETTEXT, wParam, lParam);
     const auto* text = reinterpret_cast<const wchar_t*>(lParam);
-    if (model_.setText(text != nullptr ? win32::narrow(text) : std::string())) {
+    if (model_.setText(text != nullptr ? platform::narrow(text) : std::string())) {
         InvalidateRect(window_, nullptr, TRUE);
     }
     return result;
@@ -153,7 +153,7 @@ LRESULT CTextProgressCtrl::copyText(WPARAM size, LPARAM buffer) const {
     if (destination == nullptr || size == 0) {
         return 0;
     }
-    const std::wstring text = win32::widen(model_.text());
+    const std::wstring text = platform::widen(model_.text());
     const std::size_t count = std::min<std::size_t>(text.size(), size - 1);
     text.copy(destination, count);
     destination[count] = L'\0';
