@@ -2,8 +2,13 @@
 // messages only: it needs no hook in the program.
 //
 //   kinorex_dialog_driver set-paths SOURCE FOLDER   fill the two path fields
-//   kinorex_dialog_driver convert                   Start, OK in the channel
-//       dialog, wait for the closing message, OK, then close the dialog
+//   kinorex_dialog_driver convert                   Start; in the channel dialog
+//       untick channel 1 and press OK with the mouse; wait for the closing
+//       message, OK, then close the dialog
+//
+// The mouse messages go through the channel dialog's message loop as a user's
+// do, so they prove its rule for "All": a press sees the boxes as they were
+// before the click.
 //
 // Exits 0 on success; otherwise says what it waited for in vain.
 #include <windows.h>
@@ -22,6 +27,8 @@ constexpr auto kTimeout = std::chrono::minutes(2);
 constexpr int kStartButton = 1001;
 constexpr int kSourceField = 1002;
 constexpr int kFolderField = 1005;
+constexpr int kAllBox = 1005;
+constexpr int kChannel1Box = 1006;
 
 // WM_GETTEXT rather than GetWindowText, which does not ask the controls of
 // another process for their text.
@@ -92,15 +99,49 @@ std::wstring messageText(HWND box) {
     return text;
 }
 
+int fail(const char* what) {
+    std::fprintf(stderr, "kinorex_dialog_driver: %s\n", what);
+    return 1;
+}
+
+bool isTicked(HWND dialog, int boxId) {
+    return SendMessageW(GetDlgItem(dialog, boxId), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void mouseDown(HWND control) {
+    PostMessageW(control, WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(2, 2));
+}
+
+void mouseUp(HWND control) {
+    PostMessageW(control, WM_LBUTTONUP, 0, MAKELPARAM(2, 2));
+}
+
+// Unticks channel 1 with a click and presses OK with the mouse. The click on
+// the box leaves "All" ticked (its press saw every channel ticked); the press
+// on OK then unticks "All" before OK is released.
+int untickChannel1AndOk(HWND channels) {
+    HWND box = GetDlgItem(channels, kChannel1Box);
+    mouseDown(box);
+    mouseUp(box);
+    if (!waitUntil([&] { return !isTicked(channels, kChannel1Box); }, kTimeout)) {
+        return fail("a click did not untick channel 1");
+    }
+    if (!isTicked(channels, kAllBox)) {
+        return fail("\"All\" was unticked by the press that unticked channel 1");
+    }
+    HWND ok = GetDlgItem(channels, IDOK);
+    mouseDown(ok);
+    if (!waitUntil([&] { return !isTicked(channels, kAllBox); }, kTimeout)) {
+        return fail("a press with channel 1 unticked left \"All\" ticked");
+    }
+    mouseUp(ok);
+    return 0;
+}
+
 // What a click on a dialog's button sends to the dialog.
 void press(HWND dialog, int buttonId) {
     PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(buttonId, BN_CLICKED),
                  reinterpret_cast<LPARAM>(GetDlgItem(dialog, buttonId)));
-}
-
-int fail(const char* what) {
-    std::fprintf(stderr, "kinorex_dialog_driver: %s\n", what);
-    return 1;
 }
 
 HWND waitForMainDialog() {
@@ -137,7 +178,9 @@ int convert() {
                    kTimeout)) {
         return fail("the channel selection dialog did not open after Start");
     }
-    press(channels, IDOK);
+    if (const int failed = untickChannel1AndOk(channels)) {
+        return failed;
+    }
 
     HWND box = nullptr;
     if (!waitUntil([&] { return (box = findOwnedWindow(main, L"Kinorex")) != nullptr; },
