@@ -1,6 +1,36 @@
 #include "modal_dialog.h"
 
+#include <algorithm>
+
 namespace kinorex::win32 {
+
+namespace {
+
+// Over the owner's window, or in the middle of the screen's work area for a
+// dialog without one, kept inside that work area.
+void centre(HWND dialog) {
+    HWND owner = GetWindow(dialog, GW_OWNER);
+    MONITORINFO monitor{};
+    monitor.cbSize = sizeof(monitor);
+    GetMonitorInfoW(MonitorFromWindow(owner != nullptr ? owner : dialog, MONITOR_DEFAULTTONEAREST),
+                    &monitor);
+    RECT area = monitor.rcWork;
+    if (owner != nullptr) {
+        GetWindowRect(owner, &area);
+    }
+    RECT own;
+    GetWindowRect(dialog, &own);
+    const LONG width = own.right - own.left;
+    const LONG height = own.bottom - own.top;
+    const RECT& work = monitor.rcWork;
+    const LONG x = std::clamp((area.left + area.right - width) / 2, work.left,
+                              std::max(work.left, work.right - width));
+    const LONG y = std::clamp((area.top + area.bottom - height) / 2, work.top,
+                              std::max(work.top, work.bottom - height));
+    SetWindowPos(dialog, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+}  // namespace
 
 INT_PTR ModalDialog::DoModal(HWND owner) {
     ended_ = false;
@@ -63,6 +93,8 @@ INT_PTR CALLBACK ModalDialog::dialogProc(HWND window, UINT message, WPARAM wPara
         auto* dialog = reinterpret_cast<ModalDialog*>(lParam);
         SetWindowLongPtrW(window, DWLP_USER, lParam);
         dialog->window_ = window;
+        // Templates give no position of their own: every dialog opens centred.
+        centre(window);
         return dialog->OnInitDialog();
     }
     auto* dialog = reinterpret_cast<ModalDialog*>(GetWindowLongPtrW(window, DWLP_USER));
