@@ -157,11 +157,21 @@ void CKinorexDlg::showPaths(const std::string& sourcePath, const std::string& ou
 }
 
 void CKinorexDlg::setStartEnabled(bool enabled) {
-    EnableWindow(GetDlgItem(window(), IDC_BTN_START), enabled ? TRUE : FALSE);
+    enableButton(IDC_BTN_START, enabled);
 }
 
 void CKinorexDlg::setStopEnabled(bool enabled) {
-    EnableWindow(GetDlgItem(window(), IDC_BTN_STOP), enabled ? TRUE : FALSE);
+    enableButton(IDC_BTN_STOP, enabled);
+}
+
+// A button that goes grey while it has the focus first hands the focus on, so
+// that the keyboard is not left without a control.
+void CKinorexDlg::enableButton(int controlId, bool enabled) {
+    HWND button = GetDlgItem(window(), controlId);
+    if (!enabled && GetFocus() == button) {
+        SendMessageW(window(), WM_NEXTDLGCTL, 0, FALSE);
+    }
+    EnableWindow(button, enabled ? TRUE : FALSE);
 }
 
 void CKinorexDlg::setProgressRange(int lower, int upper) {

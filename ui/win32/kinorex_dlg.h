@@ -43,6 +43,7 @@ private:
     bool onCommand(int controlId);
     void addAboutEntry();
     void paintMinimised();
+    void enableButton(int controlId, bool enabled);
     std::string fieldText(int controlId) const;
 
     // Declared first so that it is destroyed last, after everything that uses it.
