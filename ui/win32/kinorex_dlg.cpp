@@ -5,8 +5,8 @@
 #include "about_dlg.h"
 #include "dlg_sel_chnnl.h"
 #include "file_pickers.h"
-#include "resource_ids.h"
 #include "platform/wide_string.h"
+#include "resource_ids.h"
 
 namespace kinorex {
 
