@@ -62,7 +62,8 @@ INT_PTR CKinorexDlg::handleMessage(UINT message, WPARAM wParam, LPARAM /*lParam*
         case WM_QUERYDRAGICON:
             return reinterpret_cast<INT_PTR>(icon_);
         case WM_COMMAND:
-            return onCommand(LOWORD(wParam)) ? TRUE : FALSE;
+            // The edit fields' notifications are not ours to handle.
+            return HIWORD(wParam) == BN_CLICKED && onCommand(LOWORD(wParam)) ? TRUE : FALSE;
         case WM_TIMER:
             logic_.timerTick(static_cast<int>(wParam));
             return FALSE;
