@@ -20,13 +20,19 @@ void reportFailure(const std::string& source, const std::string& reason) {
 }
 
 // Every folder is checked before the first conversion starts, so a typo in
-// the output folder costs nothing.
+// the output folder costs nothing. A source that cannot be read has no folder to
+// check: it is reported with its own reason when its turn comes.
 bool outputFoldersWritable(const Options& options) {
     bool writable = true;
     for (const auto& source : options.sources) {
+        if (options.outputFolder.empty() && unreadableSourceReason(source)) {
+            continue;
+        }
         const auto folder = outputFolderFor(options, source);
-        if (const auto reason = unwritableFolderReason(folder)) {
-            std::cerr << "kinorex-convert: cannot write AVI files into " << folder << ": "
+        // The folder text of "/x.h264" is empty: the files go into "/".
+        const auto folderToCheck = folder.empty() ? std::string(1, kNativePaths.separator) : folder;
+        if (const auto reason = unwritableFolderReason(folderToCheck)) {
+            std::cerr << "kinorex-convert: cannot write AVI files into " << folderToCheck << ": "
                       << *reason << '\n';
             writable = false;
         }
@@ -48,16 +54,22 @@ void followConversion(PS2AVI& converter, ProgressDisplay& display) {
     }
 }
 
-void listWrittenFiles(const PS2AVI& converter, const std::string& prefix,
-                      ProgressDisplay& display) {
-    for (int i = 0; i < kChannelCount; ++i) {
-        if (!converter.channelOpened(i)) {
-            continue;
-        }
-        if (const auto name = channelFileName(prefix, i + 1); name && fileExists(*name)) {
-            display.fileWritten(*name, fileSize(*name));
+// Lists the files that exist, parts included, and names each file that lost anything.
+// Returns whether everything selected was written in full.
+bool reportFiles(const ConversionReport& report, ProgressDisplay& display) {
+    for (const auto& channel : report.channels) {
+        for (const auto& file : channel.files) {
+            // A file the full disk left without even its headers is no AVI file.
+            if (file.created && (file.completed || file.chunksWritten > 0)) {
+                display.fileWritten(file.path, fileSize(file.path));
+            }
         }
     }
+    const auto losses = describeLosses(report);
+    for (const auto& line : losses) {
+        std::cerr << line << '\n';
+    }
+    return losses.empty();
 }
 
 }  // namespace
@@ -107,7 +119,9 @@ int runConversions(const Options& options) {
         followConversion(converter, display);
         converter.Stop();
         display.end();
-        listWrittenFiles(converter, prefix, display);
+        if (!reportFiles(converter.report(), display)) {
+            status = 1;
+        }
     }
     return interruptRequested() ? kInterruptedExitStatus : status;
 }

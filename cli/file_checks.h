@@ -16,9 +16,6 @@ std::optional<std::string> unreadableSourceReason(const std::string& path);
 // and is writable.
 std::optional<std::string> unwritableFolderReason(const std::string& folder);
 
-// True when something of that name exists.
-bool fileExists(const std::string& path);
-
 // Size of a file in bytes; 0 when it cannot be read.
 std::uint64_t fileSize(const std::string& path);
 

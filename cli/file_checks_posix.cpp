@@ -39,10 +39,6 @@ std::optional<std::string> unwritableFolderReason(const std::string& folder) {
     return std::nullopt;
 }
 
-bool fileExists(const std::string& path) {
-    return ::access(path.c_str(), F_OK) == 0;
-}
-
 std::uint64_t fileSize(const std::string& path) {
     struct stat status {};
     if (::stat(path.c_str(), &status) != 0) {

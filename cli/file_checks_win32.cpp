@@ -70,10 +70,6 @@ std::optional<std::string> unwritableFolderReason(const std::string& folder) {
     return std::nullopt;
 }
 
-bool fileExists(const std::string& path) {
-    return attributesOf(path) != INVALID_FILE_ATTRIBUTES;
-}
-
 std::uint64_t fileSize(const std::string& path) {
     WIN32_FILE_ATTRIBUTE_DATA data{};
     if (!GetFileAttributesExW(platform::widen(path).c_str(), GetFileExInfoStandard, &data)) {

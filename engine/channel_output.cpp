@@ -1,5 +1,6 @@
 #include "channel_output.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <span>
 
@@ -9,20 +10,25 @@ namespace kinorex {
 
 ChannelOutput::ChannelOutput() : ChannelOutput(createFileSink) {}
 
-ChannelOutput::ChannelOutput(FileOpener opener) : opener_(std::move(opener)) {}
+ChannelOutput::ChannelOutput(FileOpener opener, std::uint64_t maxFileSize)
+    : opener_(std::move(opener)), maxFileSize_(maxFileSize) {}
 
 ChannelOutput::~ChannelOutput() {
     Release();
 }
 
-bool ChannelOutput::Create(const char* fileName) {
+bool ChannelOutput::Create(const char* fileName, int* error) {
     // A file still open would otherwise be left incomplete.
     Release();
     std::unique_ptr<FileSink> sink;
-    if (fileName == nullptr || opener_(fileName, sink) != 0) {
+    const int opened = fileName == nullptr ? EINVAL : opener_(fileName, sink);
+    if (opened != 0) {
+        if (error) {
+            *error = opened;
+        }
         return false;
     }
-    file_ = std::make_unique<AviWriter>(std::move(sink));
+    file_ = std::make_unique<AviWriter>(std::move(sink), maxFileSize_);
     videoSampleCounter_ = 0;
     audioChunkCounter_ = 0;
     byteTotal_ = 0;
@@ -83,14 +89,26 @@ int ChannelOutput::WriteAudio(const void* pcm, std::int32_t size) {
     return 0;
 }
 
-void ChannelOutput::Release() {
+ChannelOutput::Completion ChannelOutput::Release() {
     videoStream_ = kNoStream;
     audioStream_ = kNoStream;
+    Completion completion;
     if (file_) {
-        file_->finish();
+        completion.error = file_->finish();
+        completion.chunks = file_->chunkCount();
         file_.reset();
     }
     byteTotal_ = 0;
+    return completion;
+}
+
+std::uint64_t ChannelOutput::roomLeft() const {
+    if (!file_) {
+        return 0;
+    }
+    const auto payloadRoom =
+        static_cast<std::uint64_t>(std::max<std::int64_t>(kFileSizeLimit - byteTotal_, 0));
+    return std::min(payloadRoom, file_->roomLeft());
 }
 
 bool ChannelOutput::wouldPassLimit(std::int32_t size) const {

@@ -22,15 +22,24 @@ public:
     // Opens the file for Create; tests put sinks here that fail or discard.
     using FileOpener = std::function<int(const char* path, std::unique_ptr<FileSink>& sink)>;
 
+    // What Release found: the first error completing the file (0 when it is complete)
+    // and the chunks it holds.
+    struct Completion {
+        int error = 0;
+        std::uint64_t chunks = 0;
+    };
+
     ChannelOutput();
-    explicit ChannelOutput(FileOpener opener);
+    // maxFileSize bounds the whole file, headers and index included; tests make it small.
+    explicit ChannelOutput(FileOpener opener, std::uint64_t maxFileSize = AviWriter::kMaxFileSize);
     virtual ~ChannelOutput();
 
     ChannelOutput(const ChannelOutput&) = delete;
     ChannelOutput& operator=(const ChannelOutput&) = delete;
 
     // Replaces any file of that name by a new AVI file and starts the counts from 0.
-    bool Create(const char* fileName);
+    // On failure, error (when given) receives the errno value.
+    bool Create(const char* fileName, int* error = nullptr);
     // frameRate in frames per second; codec 0 or 10 "XVID", 2 "H263", 3 "H264".
     int CreateVideoStream(std::int32_t frameRate, std::int32_t width, std::int32_t height,
                           std::int32_t codec);
@@ -40,7 +49,11 @@ public:
     // Without an audio stream the block is dropped and the result is 0.
     int WriteAudio(const void* pcm, std::int32_t size);
     // Completes the file on disk and closes it.
-    void Release();
+    Completion Release();
+
+    bool hasFile() const { return file_ != nullptr; }
+    // Payload bytes the file can still take before a write is refused at a limit.
+    std::uint64_t roomLeft() const;
 
     std::int32_t videoSampleCount() const { return videoSampleCounter_; }
     std::int32_t audioChunkCount() const { return audioChunkCounter_; }
@@ -53,6 +66,7 @@ private:
     int write(int stream, const void* data, std::int32_t size, bool keyFrame);
 
     FileOpener opener_;
+    std::uint64_t maxFileSize_;
     std::unique_ptr<AviWriter> file_;
     int videoStream_ = kNoStream;
     int audioStream_ = kNoStream;

@@ -29,12 +29,25 @@ std::string outputPrefix(std::string_view sourcePath, std::string_view outputFol
     return prefix;
 }
 
-std::optional<std::string> channelFileName(std::string_view prefix, int channelNumber) {
+std::string channelPartName(std::string_view prefix, int channelNumber, int part) {
     std::string name(prefix);
     name += '_';
     name += std::to_string(channelNumber);
+    if (part > 1) {
+        name += "_part";
+        name += std::to_string(part);
+    }
     name += ".avi";
-    if (name.size() + 1 > kMaxOutputNameBytes) {
+    return name;
+}
+
+bool fitsOutputName(std::string_view name) {
+    return name.size() + 1 <= kMaxOutputNameBytes;
+}
+
+std::optional<std::string> channelFileName(std::string_view prefix, int channelNumber) {
+    auto name = channelPartName(prefix, channelNumber, 1);
+    if (!fitsOutputName(name)) {
         return std::nullopt;
     }
     return name;

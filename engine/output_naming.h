@@ -36,8 +36,14 @@ std::string defaultOutputFolder(std::string_view sourcePath, const PathStyle& st
 std::string outputPrefix(std::string_view sourcePath, std::string_view outputFolder,
                          const PathStyle& style = kNativePaths);
 
-// "<prefix>_<channelNumber>.avi", or nothing when that name would not fit in
-// kMaxOutputNameBytes with its terminating zero.
+// "<prefix>_<channelNumber>.avi" for a channel's first file; a channel too big for one
+// file goes on in "<prefix>_<channelNumber>_part2.avi", "_part3" and so on.
+std::string channelPartName(std::string_view prefix, int channelNumber, int part);
+
+// Whether a composed name fits in kMaxOutputNameBytes with its terminating zero.
+bool fitsOutputName(std::string_view name);
+
+// The first part's name, or nothing when it would not fit.
 std::optional<std::string> channelFileName(std::string_view prefix, int channelNumber);
 
 }  // namespace kinorex

@@ -3,18 +3,16 @@
 #include <memory>
 #include <new>
 #include <system_error>
+#include <utility>
 
 #include "frame_record.h"
 #include "hi_voice.h"
-#include "output_naming.h"
 #include "walk_pacing.h"
 
 namespace kinorex {
 
 namespace {
 
-constexpr int kVideoCodecH264 = 3;
-constexpr int kAudioCodecPcm = 0;
 constexpr std::size_t kPcmBufferSamples = 1024;
 constexpr std::size_t kVoiceFrameHeaderSize = 4;
 
@@ -32,9 +30,18 @@ bool holdsWholeVoiceFrame(const FrameRecord& record) {
     return record.payloadSize() >= kVoiceFrameHeaderSize + 2 * declaredWords;
 }
 
+template <std::size_t... Index>
+std::array<ChannelParts, sizeof...(Index)> makeOutputs(const PartLimits& limits,
+                                                       std::index_sequence<Index...>) {
+    return {{((void)Index, ChannelParts(limits))...}};
+}
+
 }  // namespace
 
-PS2AVI::PS2AVI() = default;
+PS2AVI::PS2AVI() : PS2AVI(PartLimits{}) {}
+
+PS2AVI::PS2AVI(const PartLimits& limits)
+    : outputs_(makeOutputs(limits, std::make_index_sequence<kChannelCount>{})) {}
 
 PS2AVI::~PS2AVI() {
     Stop();
@@ -68,24 +75,26 @@ bool PS2AVI::inspect(const char* sourcePath, std::uint32_t channelMask, ChannelT
 
 void PS2AVI::createOutputs(std::uint32_t channelMask, const char* outputPrefix) {
     for (int i = 0; i < kChannelCount; ++i) {
+        outputs_[i].reset();
         if (!isSelected(channelMask, i) || !channels_[i].hasVideo) {
             continue;
         }
-        // A name too long for the platform's path buffer skips its channel.
-        const auto name = channelFileName(outputPrefix, i + 1);
-        if (!name) {
-            continue;
-        }
-        ChannelOutput& output = outputs_[i];
-        // Results are deliberately ignored: a file that cannot be created
-        // simply yields nothing, and every later write to it does nothing.
-        output.Create(name->c_str());
-        output.CreateVideoStream(channels_[i].frameRate, channels_[i].width, channels_[i].height,
-                                 kVideoCodecH264);
-        if (channels_[i].hasAudio) {
-            output.CreateAudioStream(kAudioCodecPcm);
-        }
+        // A file that cannot be created goes into the report; the other channels go on.
+        outputs_[i].open(outputPrefix, i + 1, channels_[i]);
         open_[i] = 1;
+    }
+    routeAudio();
+}
+
+// A video frame's audio channel number names the channel whose voice belongs to it; in
+// most recordings that is the channel itself.
+void PS2AVI::routeAudio() {
+    audioTargets_.fill(0);
+    for (int j = 0; j < kChannelCount; ++j) {
+        const int source = channels_[j].audioChannel - 1;
+        if (open_[j] && channels_[j].hasAudio && source >= 0 && source < kChannelCount) {
+            audioTargets_[source] |= static_cast<std::uint16_t>(1u << j);
+        }
     }
 }
 
@@ -113,7 +122,7 @@ int PS2AVI::Start(const char* sourcePath, std::uint32_t channelMask, const char*
         // Without a worker the finished flag would never rise: report the
         // failure and leave nothing open.
         for (auto& output : outputs_) {
-            output.Release();
+            output.close();
         }
         reader_.Close();
         return 0;
@@ -140,10 +149,10 @@ void PS2AVI::run() {
             const std::uint32_t k = record.channelIndex();
             if (k < kChannelCount) {
                 if (record.isVideo() && open_[k]) {
-                    outputs_[k].WriteVideo(record.payload(),
+                    outputs_[k].writeVideo(record.payload(),
                                            static_cast<std::int32_t>(record.payloadSize()),
                                            record.isKeyFrame());
-                } else if (record.isAudio() && channels_[k].hasAudio) {
+                } else if (record.isAudio() && audioTargets_[k] != 0) {
                     std::int16_t samples = 0;
                     if (holdsWholeVoiceFrame(record)) {
                         // The decoder may repack some payload layouts in place, so it gets our
@@ -151,7 +160,12 @@ void PS2AVI::run() {
                         HI_VOICE_DecodeFrame(&voice, frame.get() + kFrameHeaderSize, pcm.get(),
                                              &samples);
                     }
-                    outputs_[k].WriteAudio(pcm.get(), static_cast<std::int16_t>(samples * 2));
+                    const auto bytes = static_cast<std::int16_t>(samples * 2);
+                    for (int j = 0; j < kChannelCount; ++j) {
+                        if ((audioTargets_[k] >> j) & 1u) {
+                            outputs_[j].writeAudio(pcm.get(), bytes);
+                        }
+                    }
                 }
             }
             yieldAfterRecord(++records);
@@ -174,9 +188,17 @@ void PS2AVI::Stop() {
         worker_.join();
     }
     for (auto& output : outputs_) {
-        output.Release();
+        output.close();
     }
     reader_.Close();
+}
+
+ConversionReport PS2AVI::report() const {
+    ConversionReport report;
+    for (int i = 0; i < kChannelCount; ++i) {
+        report.channels[i] = outputs_[i].report();
+    }
+    return report;
 }
 
 }  // namespace kinorex

@@ -6,8 +6,9 @@
 #include <memory>
 #include <thread>
 
-#include "channel_output.h"
+#include "channel_parts.h"
 #include "channel_scan.h"
+#include "conversion_report.h"
 #include "recording_reader.h"
 
 namespace kinorex {
@@ -16,10 +17,12 @@ namespace kinorex {
 // video. Start runs on the caller's thread (open, pre-scan, create the files);
 // the frame walk runs on one worker thread until the end of the recording or
 // Stop. The caller polls GetProgress and IsFinished and calls Stop at the end,
-// which completes every file.
+// which completes every file; then report() tells what was written and what was lost.
 class PS2AVI {
 public:
     PS2AVI();
+    // Tests give small part limits so that a channel splits without gigabytes of data.
+    explicit PS2AVI(const PartLimits& limits);
     virtual ~PS2AVI();
 
     PS2AVI(const PS2AVI&) = delete;
@@ -49,6 +52,10 @@ public:
     // file; index i is channel number i + 1.
     bool channelOpened(int index) const { return open_[index] != 0; }
 
+    // The files of the last conversion, what each holds and what was lost. Only after
+    // Stop: the worker fills it while it runs.
+    ConversionReport report() const;
+
 protected:
     // Seams for tests that need the worker thread or the worker's PCM buffer to be
     // unavailable; a subclass that overrides them calls Stop in its own destructor.
@@ -58,13 +65,16 @@ protected:
 private:
     bool prepare(const char* sourcePath, std::uint32_t channelMask, ChannelTable* fromHeader);
     void createOutputs(std::uint32_t channelMask, const char* outputPrefix);
+    void routeAudio();
     void run();
 
     std::thread worker_;
     RecordingReader reader_;
-    std::array<ChannelOutput, kChannelCount> outputs_;
+    std::array<ChannelParts, kChannelCount> outputs_;
     ChannelTable channels_{};
     std::array<std::int32_t, kChannelCount> open_{};
+    // Bit j of entry k: output j takes the voice frames of channel index k.
+    std::array<std::uint16_t, kChannelCount> audioTargets_{};
     std::atomic<std::int32_t> stopRequest_{0};
     std::int32_t selectedCount_ = 0;
     std::atomic<std::int32_t> finished_{0};

@@ -213,6 +213,15 @@ int AviWriter::finish() {
     return firstError;
 }
 
+std::size_t AviWriter::chunkCount() const {
+    return index_.size() / kIndexEntrySize;
+}
+
+std::uint64_t AviWriter::roomLeft() const {
+    const std::uint64_t finalSize = riff_.position() + riffChunkSpan(index_.size());
+    return finalSize < maxFileSize_ ? maxFileSize_ - finalSize : 0;
+}
+
 AviWriter::Totals AviWriter::totalsFromIndex() const {
     Totals totals{std::vector<std::uint32_t>(streams_.size()),
                   std::vector<std::uint64_t>(streams_.size()), 0};

@@ -60,6 +60,12 @@ public:
     // write it keeps what reached the disk in one piece. Returns 0 or the first errno value.
     int finish();
 
+    // Chunks in the file: all those written, less any a failed flush left out at finish().
+    std::size_t chunkCount() const;
+    // Bytes the file could still grow by, counted against the finished file as
+    // writeChunk counts them.
+    std::uint64_t roomLeft() const;
+
 private:
     struct Stream {
         AviStreamHeader header;

@@ -8,8 +8,8 @@ namespace kinorex::platform {
 
 // A read-only file that other programs may read at the same time: recordings are often
 // still being copied or played while they are converted. Offsets and sizes are 64-bit
-// because recordings grow past 4 GB. One implementation per platform (file_posix.cpp,
-// file_win32.cpp).
+// because recordings grow past 4 GB. The platform's part is in file_posix.cpp and
+// file_win32.cpp.
 class File {
 public:
     File() = default;
@@ -30,6 +30,10 @@ public:
     std::optional<std::uint64_t> size() const;
 
 private:
+    // One read of the platform: may deliver fewer bytes than asked for anywhere, and 0
+    // only at the end of the file; nothing on an error.
+    std::optional<std::size_t> readSome(void* buffer, std::size_t count);
+
     // Wide enough for a POSIX descriptor and a Win32 HANDLE alike; -1 is invalid for both.
     using NativeHandle = std::intptr_t;
     static constexpr NativeHandle kInvalidHandle = -1;

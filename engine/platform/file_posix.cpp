@@ -16,10 +16,6 @@ int descriptor(std::intptr_t handle) {
 
 }  // namespace
 
-File::~File() {
-    close();
-}
-
 bool File::openForSharedRead(const char* path) {
     close();
     // Non-blocking so that a FIFO given as a recording cannot hang the open; only regular
@@ -45,27 +41,16 @@ void File::close() {
     }
 }
 
-std::optional<std::size_t> File::read(void* buffer, std::size_t count) {
-    if (!isOpen()) {
-        return std::nullopt;
-    }
-    auto* out = static_cast<unsigned char*>(buffer);
-    std::size_t delivered = 0;
-    // A read may stop short of the request without being at the end of the file.
-    while (delivered < count) {
-        const ssize_t got = ::read(descriptor(handle_), out + delivered, count - delivered);
-        if (got < 0) {
-            if (errno == EINTR) {
-                continue;
-            }
+std::optional<std::size_t> File::readSome(void* buffer, std::size_t count) {
+    for (;;) {
+        const ssize_t got = ::read(descriptor(handle_), buffer, count);
+        if (got >= 0) {
+            return static_cast<std::size_t>(got);
+        }
+        if (errno != EINTR) {
             return std::nullopt;
         }
-        if (got == 0) {
-            break;
-        }
-        delivered += static_cast<std::size_t>(got);
     }
-    return delivered;
 }
 
 bool File::seek(std::uint64_t offset) {

@@ -19,10 +19,6 @@ constexpr std::size_t kLargestRead = std::size_t{1} << 30;
 
 }  // namespace
 
-File::~File() {
-    close();
-}
-
 bool File::openForSharedRead(const char* path) {
     close();
     const std::wstring widePath = widen(path);
@@ -53,24 +49,13 @@ void File::close() {
     }
 }
 
-std::optional<std::size_t> File::read(void* buffer, std::size_t count) {
-    if (!isOpen()) {
+std::optional<std::size_t> File::readSome(void* buffer, std::size_t count) {
+    DWORD got = 0;
+    if (!ReadFile(native(handle_), buffer, static_cast<DWORD>(std::min(count, kLargestRead)), &got,
+                  nullptr)) {
         return std::nullopt;
     }
-    auto* out = static_cast<unsigned char*>(buffer);
-    std::size_t delivered = 0;
-    while (delivered < count) {
-        const auto request = static_cast<DWORD>(std::min(count - delivered, kLargestRead));
-        DWORD got = 0;
-        if (!ReadFile(native(handle_), out + delivered, request, &got, nullptr)) {
-            return std::nullopt;
-        }
-        if (got == 0) {
-            break;
-        }
-        delivered += got;
-    }
-    return delivered;
+    return got;
 }
 
 bool File::seek(std::uint64_t offset) {

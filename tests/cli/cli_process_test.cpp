@@ -3,13 +3,16 @@
 
 #include <csignal>
 #include <fstream>
+#include <regex>
 
 #include "avi_layout.h"
 #include "child_process.h"
 #include "ffprobe.h"
 #include "media_files.h"
 #include "recording_generator.h"
+#include "small_disk.h"
 #include "temp_path.h"
+#include "wait.h"
 
 namespace kinorex::cli {
 namespace {
@@ -82,6 +85,31 @@ TEST(CliProcess, SourcesThatAreNoRecordingFailWithTheirReason) {
     EXPECT_NE(result.err.find("Failed to convert! " + text.string() + ": not a recording"),
               std::string::npos);
     EXPECT_EQ(result.out, "");  // quiet
+
+    // Without -o: the source's own trouble is reported, not that of the folder it names,
+    // also for a path directly under the root.
+    const auto defaults = convert({"-q", folder.string(), "/kinorex-no-such-recording.h264"});
+    EXPECT_EQ(defaults.exitStatus, 1);
+    EXPECT_EQ(defaults.err, "Failed to convert! " + folder.string() +
+                                ": is a folder, not a recording\n"
+                                "Failed to convert! /kinorex-no-such-recording.h264: "
+                                "No such file or directory\n");
+}
+
+TEST(CliProcess, FullDiskNamesTheFilesThatLostFramesAndExitsWith1) {
+    const SampleFolder sample;
+    const test::SmallDisk disk(120 * 1024);  // the sample's AVI files take about 370 KB
+    const auto result = convert({"-o", disk.path().string(), sample.recording.string()});
+
+    EXPECT_EQ(result.exitStatus, 1);
+    const std::regex lossLine(disk.path().string() + "/rec_[1-4]\\.avi: " + disk.fullText() +
+                              "; [0-9]+ of [0-9]+ frames not written\n");
+    EXPECT_TRUE(std::regex_search(result.err, lossLine)) << result.err;
+    for (int channel = 1; channel <= 4; ++channel) {  // files holding nothing are not listed
+        const auto avi = disk.path() / ("rec_" + std::to_string(channel) + ".avi");
+        EXPECT_EQ(contains(result.out, avi.string() + "  "),
+                  std::filesystem::exists(avi) && std::filesystem::file_size(avi) > 0);
+    }
 }
 
 TEST(CliProcess, OneBadSourceDoesNotStopTheOthers) {
@@ -137,24 +165,34 @@ TEST(CliProcess, InterruptStopsTheConversionAndLeavesCompleteFiles) {
                      {.channelNumber = 2, .video = test::fixturePath("pal_704x288_25fps.264")}};
     tools::generateRecording(plan);
 
+    const auto avi = [&](int channel) {
+        return folder.path() / ("long_" + std::to_string(channel) + ".avi");
+    };
     test::ChildProcess converter(kConverter, {plan.output.string()});
-    ASSERT_TRUE(converter.waitForOutput("Converting", std::chrono::seconds(30)));
+    // Files reach the disk block by block: once both have grown, both hold frames.
+    ASSERT_TRUE(test::waitUntil(
+        [&] {
+            std::error_code error;
+            return std::filesystem::file_size(avi(1), error) > 0 && !error &&
+                   std::filesystem::file_size(avi(2), error) > 0 && !error;
+        },
+        std::chrono::seconds(60)));
     converter.sendSignal(SIGINT);
     const auto result = converter.wait();
 
     EXPECT_EQ(result.exitStatus, 130) << result.out << result.err;
     for (int channel = 1; channel <= 2; ++channel) {
-        const auto avi = (folder.path() / ("long_" + std::to_string(channel) + ".avi")).string();
+        const auto path = avi(channel).string();
         // Complete: every size patched and an index entry for every chunk.
-        const auto layout = test::parseAvi(test::readFile(avi));
-        EXPECT_TRUE(layout.hasIdx1) << avi;
-        EXPECT_EQ(layout.idx1.size(), layout.movi.size()) << avi;
+        const auto layout = test::parseAvi(test::readFile(path));
+        EXPECT_TRUE(layout.hasIdx1) << path;
+        EXPECT_EQ(layout.idx1.size(), layout.movi.size()) << path;
 
-        auto streams = test::probeStreams(avi);
-        ASSERT_EQ(streams.size(), channel == 1 ? 2u : 1u) << avi;
+        auto streams = test::probeStreams(path);
+        ASSERT_EQ(streams.size(), channel == 1 ? 2u : 1u) << path;
         EXPECT_EQ(streams[0]["codec_name"], "h264");
         const auto packets = streams[0]["nb_read_packets"];
-        ASSERT_FALSE(packets.empty()) << avi;
+        ASSERT_FALSE(packets.empty()) << path;
         EXPECT_GT(std::stoi(packets), 0);
         EXPECT_LT(std::stoi(packets), 6000 * 25);  // stopped early
     }

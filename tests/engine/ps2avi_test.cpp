@@ -139,7 +139,7 @@ TEST_F(PS2AVITest, ChannelWithoutAudioChannelNumberGetsNoAudioStream) {
     EXPECT_EQ(layout.movi[0].id, "00dc");
 }
 
-TEST_F(PS2AVITest, NameTooLongForItsBufferSkipsOnlyThatChannel) {
+TEST_F(PS2AVITest, FileThatCannotBeMadeLosesOnlyItsChannelsFrames) {
     // With this prefix "_1.avi" just fits in 260 bytes and "_10.avi" does not.
     const std::string folder = dir_.string() + "/";
     ASSERT_GE(folder.size(), 4u) << "the file's own name would pass 255 bytes";
@@ -152,9 +152,21 @@ TEST_F(PS2AVITest, NameTooLongForItsBufferSkipsOnlyThatChannel) {
     ASSERT_EQ(converter_.Start(recording().c_str(), 0xFFFF, longPrefix.c_str()), 1);
     ASSERT_TRUE(waitUntilFinished(converter_));
     converter_.Stop();
-    EXPECT_TRUE(converter_.channelOpened(0));
-    EXPECT_FALSE(converter_.channelOpened(9));
     EXPECT_TRUE(std::filesystem::exists(longPrefix + "_1.avi"));
+    const auto report = converter_.report();
+    EXPECT_FALSE(report.channels[0].files.at(0).hasLosses());
+    const auto& tooLong = report.channels[9].files.at(0);
+    EXPECT_FALSE(tooLong.created);
+    EXPECT_EQ(tooLong.firstError, "File name too long");
+    EXPECT_EQ(tooLong.chunksLost, 1u);
+
+    const std::string missingFolder = dir_.string() + "/missing/rec";
+    ASSERT_EQ(converter_.Start(recording().c_str(), 1, missingFolder.c_str()), 1);
+    ASSERT_TRUE(waitUntilFinished(converter_));
+    converter_.Stop();
+    EXPECT_EQ(describeLosses(converter_.report()),
+              std::vector<std::string>{
+                  missingFolder + "_1.avi: No such file or directory; 1 of 1 frames not written"});
 }
 
 TEST_F(PS2AVITest, StopIsHarmlessWhenNothingRunsAndWhenRepeated) {

@@ -31,6 +31,7 @@ public:
     std::optional<std::uint32_t> channelMask = 0xFFFF;
 
     void showMessage(const std::string& text) override { log_.push_back("message " + text); }
+    void showWarning(const std::string& text) override { log_.push_back("warning " + text); }
     std::optional<std::string> pickSourceFile() override { return sourceFile; }
     std::optional<std::string> pickOutputFolder() override { return outputFolder; }
     std::optional<std::uint32_t> runChannelDialog() override {
@@ -84,6 +85,9 @@ public:
         return value;
     }
     int IsFinished() override { return finished; }
+    std::vector<std::string> describeLosses() const override { return losses; }
+
+    std::vector<std::string> losses;
 
 private:
     Log& log_;
@@ -227,6 +231,18 @@ TEST_F(MainDialogLogicTest, FinishedTickShowsFullThenEmptyBarThenFinish) {
     EXPECT_EQ(log, (Log{"disarm 1000", "position 100", "Stop", "position 0", "message Finish",
                         "start on", "stop off"}));
     EXPECT_EQ(logic.state(), MainDialogLogic::State::Idle);
+}
+
+TEST_F(MainDialogLogicTest, LossesAreListedInAWarningAfterFinish) {
+    startConverting();
+    converter.finished = 1;
+    converter.losses = {"/avi/cam1_4.avi: No space left on device; 812 of 2000 frames not written",
+                        "/avi/cam1_5.avi: Permission denied; 10 of 10 frames not written"};
+    logic.timerTick(MainDialogLogic::kProgressTimerId);
+    EXPECT_EQ(log, (Log{"disarm 1000", "position 100", "Stop", "position 0", "message Finish",
+                        "warning Not everything could be written:\n" + converter.losses[0] + "\n" +
+                            converter.losses[1],
+                        "start on", "stop off"}));
 }
 
 TEST_F(MainDialogLogicTest, OtherTimersAreIgnored) {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
+#include <vector>
 
 namespace kinorex {
 
@@ -21,6 +23,9 @@ public:
     virtual int GetProgress() = 0;
     // Nonzero once the worker has ended.
     virtual int IsFinished() = 0;
+    // After Stop: one line per file that lost anything (which file, why, how much);
+    // empty when everything was written in full.
+    virtual std::vector<std::string> describeLosses() const { return {}; }
 };
 
 }  // namespace kinorex

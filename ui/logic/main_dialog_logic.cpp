@@ -72,6 +72,7 @@ void MainDialogLogic::stop() {
     converter_.Stop();
     platform_.setProgressPosition(0);
     platform_.disarmTimer(kProgressTimerId);
+    warnAboutLosses();
     enterState(State::Idle);
 }
 
@@ -86,11 +87,24 @@ void MainDialogLogic::timerTick(int timerId) {
         converter_.Stop();
         platform_.setProgressPosition(0);
         platform_.showMessage("Finish");
+        warnAboutLosses();
         enterState(State::Idle);
         return;
     }
     platform_.setProgressPosition(std::clamp(converter_.GetProgress(), 0, 100));
     platform_.armTimer(kProgressTimerId, kProgressIntervalMs);
+}
+
+void MainDialogLogic::warnAboutLosses() {
+    const auto losses = converter_.describeLosses();
+    if (losses.empty()) {
+        return;
+    }
+    std::string text = "Not everything could be written:";
+    for (const auto& line : losses) {
+        text += '\n' + line;
+    }
+    platform_.showWarning(text);
 }
 
 void MainDialogLogic::enterState(State state) {

@@ -38,6 +38,8 @@ public:
 
 private:
     void enterState(State state);
+    // A clean conversion ends without it, so it looks as it always did.
+    void warnAboutLosses();
 
     MainDialogPlatform& platform_;
     Converter& converter_;

@@ -14,6 +14,8 @@ public:
 
     // A modal message with the caption "Kinorex", an OK button and no icon.
     virtual void showMessage(const std::string& text) = 0;
+    // The same with a warning icon, where the platform has one.
+    virtual void showWarning(const std::string& text) { showMessage(text); }
     // The chosen file's full path, or nothing when the user cancelled.
     virtual std::optional<std::string> pickSourceFile() = 0;
     // The chosen folder's path, or nothing when the user cancelled or chose

@@ -16,6 +16,9 @@ public:
     void Stop() override { converter_.Stop(); }
     int GetProgress() override { return converter_.GetProgress(); }
     int IsFinished() override { return converter_.IsFinished(); }
+    std::vector<std::string> describeLosses() const override {
+        return kinorex::describeLosses(converter_.report());
+    }
 
 private:
     PS2AVI converter_;

@@ -116,8 +116,16 @@ void CKinorexDlg::createControls() {
 }
 
 void CKinorexDlg::showMessage(const std::string& text) {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Kinorex"), QString::fromStdString(text),
-                    QMessageBox::Ok, this);
+    showBox(QMessageBox::NoIcon, text);
+}
+
+void CKinorexDlg::showWarning(const std::string& text) {
+    showBox(QMessageBox::Warning, text);
+}
+
+void CKinorexDlg::showBox(QMessageBox::Icon icon, const std::string& text) {
+    QMessageBox box(icon, QStringLiteral("Kinorex"), QString::fromStdString(text), QMessageBox::Ok,
+                    this);
     box.exec();
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QDialog>
+#include <QMessageBox>
 #include <memory>
 
 #include "converter.h"
@@ -32,6 +33,7 @@ public:
 
 protected:
     void showMessage(const std::string& text) override;
+    void showWarning(const std::string& text) override;
     std::optional<std::string> pickSourceFile() override;
     std::optional<std::string> pickOutputFolder() override;
     std::optional<std::uint32_t> runChannelDialog() override;
@@ -43,6 +45,7 @@ protected:
     void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
+    void showBox(QMessageBox::Icon icon, const std::string& text);
     void showPaths(const std::string& sourcePath, const std::string& outputFolder) override;
     void setStartEnabled(bool enabled) override;
     void setStopEnabled(bool enabled) override;

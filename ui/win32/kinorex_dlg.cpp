@@ -136,6 +136,10 @@ void CKinorexDlg::showMessage(const std::string& text) {
     MessageBoxW(window(), platform::widen(text).c_str(), L"Kinorex", MB_OK);
 }
 
+void CKinorexDlg::showWarning(const std::string& text) {
+    MessageBoxW(window(), platform::widen(text).c_str(), L"Kinorex", MB_OK | MB_ICONWARNING);
+}
+
 std::optional<std::string> CKinorexDlg::pickSourceFile() {
     return win32::pickRecordingFile(window());
 }

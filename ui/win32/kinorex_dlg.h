@@ -28,6 +28,7 @@ protected:
 
 private:
     void showMessage(const std::string& text) override;
+    void showWarning(const std::string& text) override;
     std::optional<std::string> pickSourceFile() override;
     std::optional<std::string> pickOutputFolder() override;
     std::optional<std::uint32_t> runChannelDialog() override;

@@ -1,0 +1,57 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "channel_output.h"
+#include "channel_scan.h"
+#include "conversion_report.h"
+
+namespace kinorex {
+
+struct PartLimits {
+    // Whole-file limit of each part, headers and index included.
+    std::uint64_t maxFileSize = AviWriter::kMaxFileSize;
+    // Once a part has less room than this left, the next key frame starts a new part, so
+    // that each part plays from its first frame.
+    std::uint64_t keyFrameMargin = std::uint64_t{64} << 20;
+};
+
+// One channel's AVI output over as many files as its size needs: "<prefix>_<n>.avi", then
+// "<prefix>_<n>_part2.avi" and so on, each a complete AVI with the same streams. Every
+// create, write and completion goes into the channel's report; a failed write is counted
+// and the walk goes on.
+class ChannelParts {
+public:
+    explicit ChannelParts(const PartLimits& limits = {});
+
+    // Forgets the last conversion's report; the channel takes no frames until open.
+    void reset();
+    // Creates the first part with the channel's streams.
+    void open(const std::string& prefix, int channelNumber, const ChannelInfo& info);
+    void writeVideo(const std::uint8_t* frame, std::int32_t size, bool keyFrame);
+    void writeAudio(const std::int16_t* pcm, std::int32_t size);
+    // Completes the current part.
+    void close();
+
+    const ChannelReport& report() const { return report_; }
+
+private:
+    void openPart();
+    void closePart();
+    OutputFileReport& current() { return report_.files.back(); }
+    bool shouldStartPartAtKeyFrame() const;
+    // Writes through attempt, opening the next part when the current one is full.
+    template <typename Attempt>
+    void write(Attempt attempt);
+
+    ChannelOutput output_;
+    PartLimits limits_;
+    std::string prefix_;
+    int channelNumber_ = 0;
+    ChannelInfo info_{};
+    bool active_ = false;
+    ChannelReport report_;
+};
+
+}  // namespace kinorex

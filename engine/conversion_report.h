@@ -1,0 +1,41 @@
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "recording_layout.h"
+
+namespace kinorex {
+
+// What became of one AVI file of a conversion. A chunk is one video frame or one block of
+// decoded voice.
+struct OutputFileReport {
+    std::string path;
+    bool created = false;    // the file was made on disk
+    bool completed = false;  // headers and index are in place: players open it
+    std::uint64_t chunksWritten = 0;
+    std::uint64_t chunksLost = 0;
+    std::string firstError;  // errno text or reason; empty while nothing went wrong
+
+    bool hasLosses() const { return !completed || chunksLost > 0 || !firstError.empty(); }
+};
+
+// One channel's files in order: the first, then "_part2", "_part3", ...
+struct ChannelReport {
+    std::vector<OutputFileReport> files;
+};
+
+// Filled by the conversion's worker; front ends read it once the conversion has stopped.
+struct ConversionReport {
+    std::array<ChannelReport, kChannelCount> channels;
+
+    bool hasLosses() const;
+};
+
+// One line per file that lost anything, e.g.
+// "rec_4.avi: No space left on device; 812 of 2000 frames not written".
+std::vector<std::string> describeLosses(const ConversionReport& report);
+
+}  // namespace kinorex
