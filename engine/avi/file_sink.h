@@ -9,8 +9,8 @@ namespace kinorex {
 
 // Where the AVI writer's bytes go. Writes name their offset, so a failed write can be
 // rolled back by truncating and the next write still lands where it belongs; tests swap
-// in sinks that fill up or discard. "errno value" below means the platform's error code:
-// errno on POSIX, GetLastError() on Windows (platform/file_sink_posix.cpp, _win32.cpp).
+// in sinks that fill up or discard. Errors are errno values on every platform; the Windows
+// sink translates its system's codes (platform/file_sink_posix.cpp, _win32.cpp).
 class FileSink {
 public:
     virtual ~FileSink() = default;

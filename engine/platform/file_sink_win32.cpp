@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <cerrno>
 
 #include "avi/file_sink.h"
 #include "platform/wide_string.h"
@@ -11,9 +12,36 @@ namespace {
 // WriteFile counts in 32 bits; larger pieces go in parts of this size.
 constexpr std::size_t kLargestWrite = std::size_t{1} << 30;
 
+// The engine speaks errno values on every platform (its own refusals are ENOSPC, EINVAL
+// and ENOMEM, and the report words them), so the Win32 codes are translated here.
+int errnoFor(DWORD error) {
+    switch (error) {
+        case ERROR_DISK_FULL:
+        case ERROR_HANDLE_DISK_FULL:
+            return ENOSPC;
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+        case ERROR_INVALID_DRIVE:
+            return ENOENT;
+        case ERROR_ACCESS_DENIED:
+        case ERROR_WRITE_PROTECT:
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+            return EACCES;
+        case ERROR_INVALID_NAME:
+        case ERROR_BAD_PATHNAME:
+        case ERROR_FILENAME_EXCED_RANGE:
+            return EINVAL;
+        case ERROR_NOT_ENOUGH_MEMORY:
+        case ERROR_OUTOFMEMORY:
+            return ENOMEM;
+        default:
+            return EIO;
+    }
+}
+
 int lastError() {
-    const DWORD error = GetLastError();
-    return error != 0 ? static_cast<int>(error) : ERROR_WRITE_FAULT;
+    return errnoFor(GetLastError());
 }
 
 class Win32FileSink final : public FileSink {
@@ -34,7 +62,7 @@ public:
                     return lastError();
                 }
                 if (written == 0) {
-                    return ERROR_WRITE_FAULT;
+                    return EIO;
                 }
                 offset += written;
                 piece = piece.subspan(written);
@@ -70,7 +98,7 @@ private:
 int createFileSink(const char* path, std::unique_ptr<FileSink>& sink) {
     const std::wstring widePath = platform::widen(path);
     if (widePath.empty()) {
-        return ERROR_INVALID_NAME;
+        return EINVAL;  // not UTF-8
     }
     // The old file goes first, so a player that still has it open keeps reading the old
     // contents. DeleteFileW removes files only, never a folder of that name.

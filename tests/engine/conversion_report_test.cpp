@@ -29,7 +29,7 @@ protected:
 
     ConversionReport convert(PS2AVI& converter, const std::filesystem::path& prefix,
                              std::uint32_t mask) {
-        EXPECT_EQ(converter.Start(recording().c_str(), mask, prefix.c_str()), 1);
+        EXPECT_EQ(converter.Start(recording().c_str(), mask, prefix.string().c_str()), 1);
         EXPECT_TRUE(test::waitUntil([&] { return converter.IsFinished() != 0; }));
         converter.Stop();
         return converter.report();
