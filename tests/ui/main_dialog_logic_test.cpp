@@ -6,10 +6,19 @@
 #include <string>
 #include <vector>
 
+#include "output_naming.h"
+
 namespace kinorex {
 namespace {
 
 using Log = std::vector<std::string>;
+
+// The converter's "Start" line as the log records it; the prefix joins folder and base
+// name with the platform's separator.
+std::string startLine(const std::string& source, const char* mask, const std::string& folder,
+                      const std::string& baseName) {
+    return "Start " + source + " " + mask + " " + folder + kNativePaths.separator + baseName;
+}
 
 // Records every request in one log with the converter's calls, so that tests
 // can check the order in which things reach the screen and the converter.
@@ -146,8 +155,9 @@ TEST_F(MainDialogLogicTest, StartPassesMaskAndPrefixAndArmsTheTimer) {
     platform.channelMask = 0xFFFB;
     log.clear();
     logic.start();
-    EXPECT_EQ(log, (Log{"channel dialog", "Start /rec/cam1.2010.h264 0xfffb /rec/cam1.2010",
-                        "arm 1000 500", "start off", "stop on"}));
+    EXPECT_EQ(
+        log, (Log{"channel dialog", startLine("/rec/cam1.2010.h264", "0xfffb", "/rec", "cam1.2010"),
+                  "arm 1000 500", "start off", "stop on"}));
     EXPECT_EQ(logic.state(), MainDialogLogic::State::Converting);
 }
 
@@ -156,7 +166,7 @@ TEST_F(MainDialogLogicTest, FailedStartReportsAndKeepsPaths) {
     converter.startResult = 0;
     log.clear();
     logic.start();
-    EXPECT_EQ(log, (Log{"channel dialog", "Start /rec/cam1.h264 0xffff /rec/cam1",
+    EXPECT_EQ(log, (Log{"channel dialog", startLine("/rec/cam1.h264", "0xffff", "/rec", "cam1"),
                         "message Failed to convert!"}));
     EXPECT_EQ(logic.state(), MainDialogLogic::State::Idle);
     EXPECT_EQ(logic.sourcePath(), "/rec/cam1.h264");
@@ -189,7 +199,16 @@ TEST_F(MainDialogLogicTest, RootFolderGivesDoubledSeparatorInPrefix) {
     logic.chooseOutputFolder();
     log.clear();
     logic.start();
-    EXPECT_EQ(log.at(1), "Start /rec/cam1.h264 0xffff //cam1");
+    EXPECT_EQ(log.at(1), startLine("/rec/cam1.h264", "0xffff", "/", "cam1"));
+}
+
+// Other programs can set the read-only fields; Start converts what they show.
+TEST_F(MainDialogLogicTest, StartTakesThePathsTheFieldsShow) {
+    chooseRecording("/rec/cam1.h264");
+    logic.setPaths("/elsewhere/cam2.h264", "/avi");
+    log.clear();
+    logic.start();
+    EXPECT_EQ(log.at(1), startLine("/elsewhere/cam2.h264", "0xffff", "/avi", "cam2"));
 }
 
 TEST_F(MainDialogLogicTest, TickShowsClampedProgressAndRearms) {

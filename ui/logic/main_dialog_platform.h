@@ -6,8 +6,8 @@
 
 namespace kinorex {
 
-// Everything the main dialog's logic asks of the windowing system. The Qt
-// dialog implements it; tests implement it with a recording fake.
+// Everything the main dialog's logic asks of the windowing system. The Qt and
+// the Win32 main dialogs implement it; tests implement it with a recording fake.
 class MainDialogPlatform {
 public:
     virtual ~MainDialogPlatform() = default;

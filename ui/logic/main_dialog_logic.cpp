@@ -15,6 +15,11 @@ void MainDialogLogic::initialise() {
     enterState(State::Idle);
 }
 
+void MainDialogLogic::setPaths(std::string sourcePath, std::string outputFolder) {
+    sourcePath_ = std::move(sourcePath);
+    outputFolder_ = std::move(outputFolder);
+}
+
 void MainDialogLogic::chooseSource() {
     auto path = platform_.pickSourceFile();
     if (!path) {

@@ -21,6 +21,10 @@ public:
     // Dialog start: progress range 0..100 with its text shown, state idle.
     void initialise();
 
+    // The paths as the dialog's fields show them, taken before Start checks
+    // them. The fields are read-only to the user, but other programs can set
+    // them through window messages, and Start converts what the fields show.
+    void setPaths(std::string sourcePath, std::string outputFolder);
     void chooseSource();
     void chooseOutputFolder();
     void start();

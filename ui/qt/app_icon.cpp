@@ -5,7 +5,7 @@
 namespace kinorex {
 
 namespace {
-#include "resources/kinorex.xpm"
+#include "../resources/kinorex.xpm"
 }  // namespace
 
 QIcon appIcon() {
