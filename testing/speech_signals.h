@@ -23,8 +23,9 @@ inline std::vector<std::int16_t> allSpeech() {
 
 // pcm made louder by gain, clipped to 16 bits.
 inline std::vector<std::int16_t> amplified(std::vector<std::int16_t> pcm, int gain) {
-    for (std::int16_t& s : pcm)
+    for (std::int16_t& s : pcm) {
         s = static_cast<std::int16_t>(std::clamp(s * gain, -32768, 32767));
+    }
     return pcm;
 }
 
