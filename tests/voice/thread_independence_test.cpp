@@ -15,7 +15,7 @@
 namespace kinorex::voice {
 namespace {
 
-using Samples = std::vector<std::int16_t>;
+using namespace testing;
 
 // Encodes and decodes the signal in 320-sample frames with one context pair of `type`.
 Samples roundTrip(int type, const Samples& input) {
