@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "hi_voice.h"
-#include "speech_signal.h"
+#include "speech_signals.h"
 #include "voice_test_support.h"
 
 namespace kinorex::voice {
