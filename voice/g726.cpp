@@ -101,44 +101,48 @@ struct Normalised {
 
 // The eight FMULTs of a sample are independent, so they run side by side in
 // eight 32-bit lanes: the six zeros (B1..B6 with DQ1..DQ6), then the two poles
-// (A1 with SR1, A2 with SR2). GCC and Clang compile these types to SSE2 (or
-// wider) on x86-64 and to plain scalar code elsewhere.
+// (A1 with SR1, A2 with SR2). GCC and Clang compile these types to vector
+// instructions where the target has them and to plain scalar code elsewhere.
 using Lanes = std::int32_t __attribute__((vector_size(32)));
 using FloatLanes = float __attribute__((vector_size(32)));
 
 constexpr std::size_t kLaneA1 = 6;
 constexpr std::size_t kLaneA2 = 7;
 
-// Single-precision floats normalise for FMULT: a float holds every 13-bit magnitude and every
-// product below exactly, so its exponent field and leading fraction bits are the floating
-// format's exponent and mantissa, and scaling by a power of two is an exact shift.
-constexpr std::int32_t kFloatExponentField = 0x7F800000;
+// Single-precision floats normalise a coefficient for FMULT: a float holds every 13-bit
+// magnitude exactly, so its exponent field (126 + the floating format's exponent, for a
+// nonzero magnitude) and its leading fraction bits give the exponent and the mantissa.
 constexpr int kFloatFractionBits = 23;
 constexpr std::int32_t kFloatBiasedHalf = 126 << kFloatFractionBits;  // the bits of 0.5f
 
+// FMULT shifts the rounded mantissa product, shifted left by 9, right by
+// 28 - (coefficient exponent + history exponent): one right shift for the
+// Recommendation's left shift (exponent sums above 26) and right shift alike.
+// A history value keeps 28 + 126 - its exponent, from which the coefficient's
+// float exponent field is taken.
+constexpr std::int32_t kShiftBase = 28 + 126;
+
 // A history value (DQn or SRn) in lanes, taken apart once when it enters the
-// history: its mantissa as a float, its exponent as the float exponent-field
-// offset that turns a coefficient's exponent field into the product's scale
-// 2^(exponent sum - 19), and its sign as a mask (-1 negative).
+// history: its mantissa, its exponent as the shift base above, and its sign
+// as a mask (-1 negative).
 struct HistoryLanes {
-    FloatLanes mantissa;
-    Lanes scale;
+    Lanes mantissa;
+    Lanes shift;
     Lanes negative;
 };
 
-constexpr std::int32_t scaleOf(std::int32_t exponent) {
-    return (exponent - 18) * (1 << kFloatFractionBits);
+constexpr std::int32_t shiftOf(std::int32_t exponent) {
+    return kShiftBase - exponent;
 }
 
-constexpr std::int32_t exponentOfScale(std::int32_t scale) {
-    return scale / (1 << kFloatFractionBits) + 18;
+constexpr std::int32_t exponentOfShift(std::int32_t shift) {
+    return kShiftBase - shift;
 }
 
 // FMULT in every lane, without a branch: the coefficient (13 magnitude bits
 // kept, so only -32768 loses one) is normalised by converting it to float,
 // 0 taking exponent 0 and mantissa 32 as 0.5f does; the mantissa product is
-// rounded as the Recommendation rounds it, then shifted by the exponent sum
-// (left for large sums, right for small ones) as one exact float scaling.
+// rounded as the Recommendation rounds it, then shifted by the exponent sum.
 // (The products are written to `products` rather than returned: returning eight lanes by value
 // would depend on whether the build enables AVX.)
 [[gnu::always_inline]] inline void fmult(const Lanes& coefficients, const HistoryLanes& history,
@@ -148,14 +152,9 @@ constexpr std::int32_t exponentOfScale(std::int32_t scale) {
     const Lanes cBits = __builtin_bit_cast(Lanes, __builtin_convertvector(cMagnitude, FloatLanes)) |
                         ((cMagnitude == 0) & kFloatBiasedHalf);
     const Lanes cMantissa = ((cBits >> (kFloatFractionBits - 5)) & 31) | 32;
-    const FloatLanes product =
-        __builtin_convertvector(cMantissa, FloatLanes) * history.mantissa + 48.0f;
-    const Lanes rounded = __builtin_convertvector(product, Lanes) >> 4;
-    const FloatLanes scale =
-        __builtin_bit_cast(FloatLanes, (cBits & kFloatExponentField) + history.scale);
-    const Lanes magnitude =
-        __builtin_convertvector(__builtin_convertvector(rounded, FloatLanes) * scale, Lanes) &
-        32767;
+    const Lanes rounded = (cMantissa * history.mantissa + 48) >> 4;
+    const Lanes shift = history.shift - (cBits >> kFloatFractionBits);
+    const Lanes magnitude = ((rounded << 9) >> shift) & 32767;
     const Lanes negative = cNegative ^ history.negative;
     products = (magnitude ^ negative) - negative;
 }
@@ -190,8 +189,8 @@ struct Registers {
                                                     state.sr1,   state.sr2};
         for (std::size_t lane = 0; lane < values.size(); ++lane) {
             const std::int32_t value = values[lane];
-            history.mantissa[lane] = static_cast<float>(value & 63);
-            history.scale[lane] = scaleOf((value >> 6) & 15);
+            history.mantissa[lane] = value & 63;
+            history.shift[lane] = shiftOf((value >> 6) & 15);
             history.negative[lane] = -((value >> 10) & 1);
         }
     }
@@ -203,8 +202,7 @@ struct Registers {
         std::array<std::int32_t, 8> values{};
         for (std::size_t lane = 0; lane < values.size(); ++lane) {
             values[lane] = (history.negative[lane] & kFloatSign) +
-                           (exponentOfScale(history.scale[lane]) << 6) +
-                           static_cast<std::int32_t>(history.mantissa[lane]);
+                           (exponentOfShift(history.shift[lane]) << 6) + history.mantissa[lane];
         }
         std::copy_n(values.begin(), 6, std::begin(state.dq));
         state.sr1 = values[kLaneA1];
@@ -347,13 +345,12 @@ template <int kBits, G726Direction kDirection>
     const Normalised dqFloat = normalise(dqMag);
     const Normalised srFloat = normalise(negateIf(srNegative, sr) & 32767);
     const HistoryLanes entering = {
-        FloatLanes{static_cast<float>(dqFloat.mantissa), 0, 0, 0, 0, 0,
-                   static_cast<float>(srFloat.mantissa), 0},
-        Lanes{scaleOf(dqFloat.exponent), 0, 0, 0, 0, 0, scaleOf(srFloat.exponent), 0},
+        Lanes{dqFloat.mantissa, 0, 0, 0, 0, 0, srFloat.mantissa, 0},
+        Lanes{shiftOf(dqFloat.exponent), 0, 0, 0, 0, 0, shiftOf(srFloat.exponent), 0},
         Lanes{negative, 0, 0, 0, 0, 0, srNegative, 0}};
     s.history = {
         __builtin_shufflevector(s.history.mantissa, entering.mantissa, 8, 0, 1, 2, 3, 4, 14, 6),
-        __builtin_shufflevector(s.history.scale, entering.scale, 8, 0, 1, 2, 3, 4, 14, 6),
+        __builtin_shufflevector(s.history.shift, entering.shift, 8, 0, 1, 2, 3, 4, 14, 6),
         __builtin_shufflevector(s.history.negative, entering.negative, 8, 0, 1, 2, 3, 4, 14, 6)};
     s.pk2 = s.pk1;
     s.pk1 = pk0;
@@ -579,8 +576,9 @@ template <int kBits>
     }
 }
 
-// The lanes of the FMULTs are eight 32-bit values: one AVX2 register, but two
-// SSE2 registers that the compiler keeps partly in memory. Where the processor
+// The lanes of the FMULTs are eight 32-bit values: one AVX2 register, shifted
+// by a count per lane in one instruction; without AVX2 they take two SSE2
+// registers, kept partly in memory, and shifts lane by lane. Where the processor
 // has AVX2 the block loops run in a copy compiled for it, chosen at run time,
 // so that the library still runs on any x86-64 processor.
 #if defined(__x86_64__) || defined(__i386__)
