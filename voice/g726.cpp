@@ -334,9 +334,9 @@ template <int kBits, G726Direction kDirection>
         const std::int32_t a1Limit = 15360 - nextA2;
         const std::int32_t nextA1 = std::clamp(
             a1 + (changes & negateIf(maskOf(pk0 != s.pk1), 192)) - (a1 >> 8), -a1Limit, a1Limit);
-        s.coefficients = (updated << 16) >> 16;  // wrapped to 16 bits
-        s.coefficients[kLaneA1] = nextA1;
-        s.coefficients[kLaneA2] = nextA2;
+        const Lanes poles = {0, 0, 0, 0, 0, 0, nextA1, nextA2};
+        s.coefficients = __builtin_shufflevector((updated << 16) >> 16,  // wrapped to 16 bits
+                                                 poles, 0, 1, 2, 3, 4, 5, 14, 15);
     }
 
     // FLOATA, FLOATB and the delays of the histories: DQ1 and SR1 enter in
@@ -519,20 +519,26 @@ template <int kBits, G726BitOrder kOrder>
 [[gnu::always_inline]] inline std::size_t encodeCodes(Registers& s,
                                                       std::span<const std::int16_t> samples,
                                                       std::uint8_t* payload) {
+    // The registers are copied into a local whose address no byte store can reach, so that
+    // they stay in the processor's registers across the writes to the payload.
+    Registers local = s;
     CodeWriter<kBits, kOrder> writer(payload);
     for (const std::int16_t sample : samples) {
-        writer.put(codeSample<kBits, G726Direction::kEncode>(s, sample).code);
+        writer.put(codeSample<kBits, G726Direction::kEncode>(local, sample).code);
     }
+    s = local;
     return writer.finish();
 }
 
 template <int kBits>
 [[gnu::always_inline]] inline void decodeCodes(Registers& s, const std::uint8_t* payload,
                                                std::span<std::int16_t> samples) {
+    Registers local = s;  // as in encodeCodes
     for (std::size_t k = 0; k < samples.size(); ++k) {
         const std::int32_t code = readCode<kBits, G726BitOrder::kLsbFirst>(payload, k);
-        samples[k] = codeSample<kBits, G726Direction::kDecode>(s, code).sample;
+        samples[k] = codeSample<kBits, G726Direction::kDecode>(local, code).sample;
     }
+    s = local;
 }
 
 // The block loops for every rate and order, compiled for whatever instruction set the
