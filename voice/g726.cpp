@@ -223,10 +223,28 @@ struct Registers {
     }
 };
 
-// SUBTA, LOG, SUBTB, QUAN: the code word for one 16-bit sample.
+// A code word with its sign (a mask, -1 negative) and magnitude |I|.
+struct CodeWord {
+    std::int32_t code;
+    std::int32_t negative;
+    std::int32_t magnitude;
+};
+
+// The sign and magnitude of a received code word.
 template <int kBits>
-[[gnu::always_inline]] inline std::int32_t quantize(std::int16_t sample, std::int32_t se,
-                                                    std::int32_t y) {
+[[gnu::always_inline]] inline CodeWord partsOfCode(std::int32_t value) {
+    constexpr std::int32_t kCodeMask = (1 << kBits) - 1;
+    const std::int32_t code = value & kCodeMask;
+    const std::int32_t negative = -((code >> (kBits - 1)) & 1);
+    return {code, negative, (code ^ negative) & (kCodeMask >> 1)};
+}
+
+// SUBTA, LOG, SUBTB, QUAN: the code word for one 16-bit sample. Its sign and
+// magnitude come as the quantizer finds them, not taken from the code word
+// again, which would leave the reconstruction waiting longer.
+template <int kBits>
+[[gnu::always_inline]] inline CodeWord quantize(std::int16_t sample, std::int32_t se,
+                                                std::int32_t y) {
     const std::int32_t d = (sample >> 2) - se;
     const std::int32_t dNegative = d >> 31;  // 0 or -1
     const std::int32_t dqm = (d ^ dNegative) - dNegative;
@@ -241,7 +259,8 @@ template <int kBits>
     // all-ones code word, a negative zero, whatever the sign of D; the
     // 16 kbit/s quantizer has no zero level and keeps the sign.
     const std::int32_t negative = dNegative | (kBits > 2 && magnitude == 0 ? -1 : 0);
-    return magnitude ^ (negative & kAllOnes);  // kAllOnes - magnitude when negative
+    // The code word is kAllOnes - magnitude when negative.
+    return {magnitude ^ (negative & kAllOnes), negative, magnitude};
 }
 
 // Sign-dependent choices are made with masks (-1 or 0) rather than branches
@@ -280,12 +299,10 @@ template <int kBits, G726Direction kDirection>
     const std::int32_t sez = sezi >> 1;
     const std::int32_t se = sei >> 1;
 
-    constexpr std::int32_t kCodeMask = (1 << kBits) - 1;
-    const std::int32_t code = kDirection == G726Direction::kEncode
-                                  ? quantize<kBits>(static_cast<std::int16_t>(value), se, y)
-                                  : value & kCodeMask;
-    const std::int32_t negative = maskOf((code >> (kBits - 1)) != 0);
-    const std::int32_t magnitude = (code ^ negative) & (kCodeMask >> 1);
+    const auto [code, negative, magnitude] =
+        kDirection == G726Direction::kEncode
+            ? quantize<kBits>(static_cast<std::int16_t>(value), se, y)
+            : partsOfCode<kBits>(value);
     const auto index = static_cast<std::size_t>(magnitude);
 
     // RECONST, ADDA, ANTILOG: the quantized difference, sign and magnitude; a
