@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <cstdlib>
 
 namespace kinorex::voice {
 namespace {
@@ -77,32 +78,35 @@ struct Registers {
     }
 
     // The three halvings of the step decide the magnitude's bits one after another, each
-    // choosing the next threshold; the sum of the halvings taken is the quantized difference,
-    // the same as the transition row's, with no look-up to wait for. On speech the decisions
-    // follow the signal closely enough for the processor to predict them and run ahead, which
-    // gains more than branch-free counting of all seven thresholds; on noise it loses a little.
+    // choosing the next threshold with a mask rather than a branch (speech would mispredict
+    // it); the sum of the halvings taken is the quantized difference, the same as the
+    // transition row's, with no look-up to wait for. The sample moves up or down by it, each
+    // clamped on its own side, and the sign picks one: the shortest wait from one sample to
+    // the next, which is all that limits the encoder.
     std::uint32_t encode(std::int32_t sample) {
         const std::int32_t difference = sample - predicted;
         const std::int32_t negative = difference >> 31;  // 0 or -1
-        const std::int32_t d = (difference ^ negative) - negative;
+        const std::int32_t d = std::abs(difference);
         const std::int32_t half = step >> 1;
         const std::int32_t quarter = step >> 2;
-        const bool reachesStep = d >= step;
-        const std::int32_t halfThreshold = reachesStep ? step + half : half;
-        const bool reachesHalf = d >= halfThreshold;
-        const std::int32_t quarterThreshold =
-            reachesHalf ? halfThreshold + quarter : halfThreshold - half + quarter;
-        const bool reachesQuarter = d >= quarterThreshold;
-        const std::int32_t quantized =
-            (step >> 3) + (quarterThreshold - quarter) + (reachesQuarter ? quarter : 0);
-        const std::uint32_t magnitude =
-            (reachesStep ? 4u : 0u) | (reachesHalf ? 2u : 0u) | (reachesQuarter ? 1u : 0u);
+        // -1 when d reaches the threshold, else 0.
+        const auto reaches = [d](std::int32_t threshold) { return (threshold - 1 - d) >> 31; };
+        const std::int32_t reachesStep = reaches(step);
+        const std::int32_t halfThreshold = half + (reachesStep & step);
+        const std::int32_t reachesHalf = reaches(halfThreshold);
+        const std::int32_t quarterThreshold = halfThreshold - half + quarter + (reachesHalf & half);
+        const std::int32_t reachesQuarter = reaches(quarterThreshold);
+        const std::int32_t taken = (step >> 3) + quarterThreshold - quarter;
+        const std::int32_t quantized = taken + (reachesQuarter & quarter);
+        const std::int32_t up = std::min<std::int32_t>(predicted + quantized, INT16_MAX);
+        const std::int32_t down = std::max<std::int32_t>(predicted - quantized, INT16_MIN);
+        const auto magnitude = static_cast<std::uint32_t>((reachesStep & 4) | (reachesHalf & 2) |
+                                                          (reachesQuarter & 1));
         const std::uint32_t code = (static_cast<std::uint32_t>(negative) & 8) | magnitude;
         const StepTransition& transition = kTransitions[static_cast<std::size_t>(stepIndex)];
         step = transition.nextStep[code];
         stepIndex = transition.nextIndex[code];
-        predicted = std::clamp<std::int32_t>(predicted + ((quantized ^ negative) - negative),
-                                             INT16_MIN, INT16_MAX);
+        predicted = negative != 0 ? down : up;
         return code;
     }
 };
