@@ -1,16 +1,22 @@
 #!/bin/sh
 # Converts a generated 16-channel recording with speech on every channel and, in the same
-# run, copies the same file with cat, so that the two wall times are comparable. Reports
-# both wall times and the converter's peak memory for two recording sizes: the peak must
-# not grow with the size beyond the index the AVI files keep (16 bytes per chunk).
+# run, copies the same file, so that the wall times are comparable:
+#   warm: the recording in the page cache; `dd bs=1M` against the converter;
+#   cold: caches dropped before each run, `sync` inside the timing; `cat > COPY; sync`
+#         against the converter followed by `sync`.
+# Each is repeated and the median is reported, with the ratios and the converter's peak
+# resident memory. Dropping caches needs root; without it the cold columns read "-".
 #
-# usage: bench/convert_bench.sh [MEGABYTES...]      (default: 100 500)
-# Columns: the recording, its records (16 channels x 25 video + 25 voice frames a second),
-# both wall times and their ratio with a warm page cache, then both again each ending with
-# sync, and the converter's peak resident memory.
+# usage: bench/convert_bench.sh [-r RUNS] [MEGABYTES...]      (default: -r 5, 500)
 # Needs a release build (build/bin/make-recording, build/bin/kinorex-convert) and
 # /usr/bin/time (Debian package "time"). Work files go to $TMPDIR (default /tmp).
 set -eu
+
+runs=5
+if [ "${1:-}" = "-r" ]; then
+    runs=$2
+    shift 2
+fi
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 bin=$root/build/bin
@@ -37,40 +43,70 @@ ratio() {
     echo "$1 $2" | awk '{ printf "%.2f", ($2 > 0 ? $1 / $2 : 0) }'
 }
 
+median() {
+    tr ' ' '\n' | grep . | sort -n | awk '{ v[NR] = $1 } END {
+        if (NR == 0) { print "-"; exit }
+        if (NR % 2) print v[(NR + 1) / 2]; else printf "%.2f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+
+canDropCaches() {
+    [ -w /proc/sys/vm/drop_caches ]
+}
+
+dropCaches() {
+    sync
+    echo 3 > /proc/sys/vm/drop_caches
+}
+
 # Seconds of wall time and peak resident kilobytes of a command, from GNU time.
 measure() {
     /usr/bin/time -f "%e %M" -o "$work/time" "$@" >/dev/null
     cat "$work/time"
 }
 
-sizes=${*:-100 500}
-printf '%-8s %-9s %-8s %-10s %-7s %-12s %-13s %-7s %-10s\n' size records copy_s convert_s ratio \
-    copy_sync_s convert_sync_s ratio peak_kB
-for megabytes in $sizes; do
+printf '%-7s %-6s %-8s %-6s %-8s %-8s %-6s %-8s  (medians of %s runs; load %s)\n' \
+    size dd_s conv_s ratio cat_s conv_s ratio peak_kB "$runs" "$(cut -d' ' -f1-3 /proc/loadavg)"
+for megabytes in ${*:-500}; do
     recording=$work/rec.h264
     seconds=$((megabytes * 4))
     # shellcheck disable=SC2086
     "$bin/make-recording" -o "$recording" --loop-seconds $seconds $channels
     bytes=$(stat -c %s "$recording")
     mkdir -p "$work/out"
-    sync
-    # Warm page cache: both read the recording from memory and leave their output there.
-    set -- $(measure sh -c "cat '$recording' > '$work/copy.h264'")
-    copy=$1
-    rm -f "$work/copy.h264"
-    set -- $(measure "$bin/kinorex-convert" -q -o "$work/out" "$recording")
-    convert=$1 peak=$2
-    rm -f "$work"/out/*
-    sync
-    # The same, each done only once its output is on disk.
-    set -- $(measure sh -c "cat '$recording' > '$work/copy.h264' && sync")
-    copySync=$1
-    rm -f "$work/copy.h264"
-    sync
-    set -- $(measure sh -c "'$bin/kinorex-convert' -q -o '$work/out' '$recording' && sync")
-    convertSync=$1
-    printf '%-8s %-9s %-8s %-10s %-7s %-12s %-13s %-7s %-10s\n' "$((bytes / 1000000))MB" \
-        "$((seconds * 16 * 50))" "$copy" "$convert" "$(ratio "$convert" "$copy")" \
-        "$copySync" "$convertSync" "$(ratio "$convertSync" "$copySync")" "$peak"
+    cat "$recording" >/dev/null
+    dd= convert= catSync= convertSync= peak=0
+    run=1
+    while [ "$run" -le "$runs" ]; do
+        sync
+        set -- $(measure dd if="$recording" of="$work/copy.h264" bs=1M status=none)
+        dd="$dd $1"
+        rm -f "$work/copy.h264"
+        sync
+        set -- $(measure "$bin/kinorex-convert" -q -o "$work/out" "$recording")
+        convert="$convert $1"
+        [ "$2" -gt "$peak" ] && peak=$2
+        rm -f "$work"/out/*
+        if canDropCaches; then
+            dropCaches
+            set -- $(measure sh -c "cat '$recording' > '$work/copy.h264' && sync")
+            catSync="$catSync $1"
+            rm -f "$work/copy.h264"
+            dropCaches
+            set -- $(measure sh -c "'$bin/kinorex-convert' -q -o '$work/out' '$recording' && sync")
+            convertSync="$convertSync $1"
+            [ "$2" -gt "$peak" ] && peak=$2
+            rm -f "$work"/out/*
+            cat "$recording" >/dev/null
+        fi
+        run=$((run + 1))
+    done
+    echo "runs: dd$dd | convert$convert | cat+sync$catSync | convert+sync$convertSync" >&2
+    ddMedian=$(echo "$dd" | median)
+    convertMedian=$(echo "$convert" | median)
+    catMedian=$(echo "$catSync" | median)
+    convertSyncMedian=$(echo "$convertSync" | median)
+    printf '%-7s %-6s %-8s %-6s %-8s %-8s %-6s %-8s\n' "$((bytes / 1000000))MB" \
+        "$ddMedian" "$convertMedian" "$(ratio "$convertMedian" "$ddMedian")" \
+        "$catMedian" "$convertSyncMedian" "$(ratio "$convertSyncMedian" "$catMedian")" "$peak"
     rm -rf "$work/out" "$recording"
 done

@@ -1,8 +1,6 @@
 #include "channel_scan.h"
 
 #include <bitset>
-#include <memory>
-#include <new>
 
 #include "frame_record.h"
 #include "recording_reader.h"
@@ -22,12 +20,7 @@ void readChannelHeaders(RecordingReader& reader, ChannelTable& table) {
     }
 }
 
-bool preScan(RecordingReader& reader, int selectedCount, ChannelTable& table) {
-    std::unique_ptr<std::uint8_t[]> buffer(new (std::nothrow) std::uint8_t[kFrameBufferSize]);
-    if (!buffer) {
-        return false;
-    }
-
+void preScan(RecordingReader& reader, int selectedCount, ChannelTable& table) {
     // Once a channel's audio is found, its later video frames no longer change
     // which audio it carries nor its frame rate.
     std::array<bool, kChannelCount> audioResolved{};
@@ -35,11 +28,10 @@ bool preScan(RecordingReader& reader, int selectedCount, ChannelTable& table) {
     std::uint32_t counted = 0;
 
     for (;;) {
-        std::uint32_t size = kFrameBufferSize;
-        if (!reader.ReadFrame(buffer.get(), size)) {
+        FrameRecord record;
+        if (!reader.viewFrame(kFrameBufferSize, record)) {
             break;
         }
-        const FrameRecord record(buffer.get(), size);
         const std::uint32_t k = record.channelIndex();
         if (k >= kChannelCount || !(record.isVideo() || record.isAudio())) {
             continue;
@@ -72,7 +64,6 @@ bool preScan(RecordingReader& reader, int selectedCount, ChannelTable& table) {
         }
         yieldAfterRecord(counted);
     }
-    return true;
 }
 
 }  // namespace kinorex

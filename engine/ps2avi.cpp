@@ -62,7 +62,8 @@ bool PS2AVI::prepare(const char* sourcePath, std::uint32_t channelMask, ChannelT
     if (fromHeader) {
         *fromHeader = channels_;
     }
-    return preScan(reader_, selectedCount_, channels_);
+    preScan(reader_, selectedCount_, channels_);
+    return true;
 }
 
 bool PS2AVI::inspect(const char* sourcePath, std::uint32_t channelMask, ChannelTable& fromHeader,
@@ -114,6 +115,7 @@ int PS2AVI::Start(const char* sourcePath, std::uint32_t channelMask, const char*
     }
     reader_.Rewind();
     createOutputs(channelMask, outputPrefix);
+    openSecondLane(sourcePath);
 
     stopRequest_ = 0;
     try {
@@ -125,57 +127,100 @@ int PS2AVI::Start(const char* sourcePath, std::uint32_t channelMask, const char*
             output.close();
         }
         reader_.Close();
+        secondReader_.Close();
         return 0;
     }
     return 1;
 }
 
-void PS2AVI::run() {
-    std::unique_ptr<std::uint8_t[]> frame(new (std::nothrow) std::uint8_t[kFrameBufferSize]);
-    std::unique_ptr<std::int16_t[]> pcm = allocatePcmBuffer();
-    if (frame && pcm) {
-        // One decoder context serves every channel: type-3 frames carry their
-        // starting state, so interleaved streams do not disturb each other.
-        HiVoiceContext voice{};
-        HI_VOICE_DecReset(&voice, HI_VOICE_TYPE_ADPCM);
+// Decoding voice and writing the files take most of a conversion's time and go channel by
+// channel, so with a second core the outputs are dealt out to two lanes. Each lane walks the
+// whole recording through a reader of its own (reading is cheap, the second read comes from
+// the page cache) and serves only its outputs, so every file gets exactly the chunks, in the
+// same order, that one walk would give it.
+void PS2AVI::openSecondLane(const char* sourcePath) {
+    lanes_ = {0, 0};
+    int openCount = 0;
+    for (int j = 0; j < kChannelCount; ++j) {
+        if (open_[j]) {
+            lanes_[openCount++ % 2] |= static_cast<std::uint16_t>(1u << j);
+        }
+    }
+    std::array<std::uint8_t, kFileHeaderSize> header{};
+    const bool twoLanes = std::thread::hardware_concurrency() > 1 && openCount > 1 &&
+                          secondReader_.Open(sourcePath, header.data());
+    if (!twoLanes) {
+        lanes_ = {static_cast<std::uint16_t>(lanes_[0] | lanes_[1]), 0};
+    }
+}
 
-        std::uint32_t records = 0;
-        do {
-            std::uint32_t size = kFrameBufferSize;
-            if (!reader_.ReadFrame(frame.get(), size)) {
-                break;
-            }
-            const FrameRecord record(frame.get(), size);
-            const std::uint32_t k = record.channelIndex();
-            if (k < kChannelCount) {
-                if (record.isVideo() && open_[k]) {
-                    outputs_[k].writeVideo(record.payload(),
-                                           static_cast<std::int32_t>(record.payloadSize()),
-                                           record.isKeyFrame());
-                } else if (record.isAudio() && audioTargets_[k] != 0) {
-                    std::int16_t samples = 0;
-                    if (holdsWholeVoiceFrame(record)) {
-                        // The decoder may repack some payload layouts in place, so it gets our
-                        // buffer itself.
-                        HI_VOICE_DecodeFrame(&voice, frame.get() + kFrameHeaderSize, pcm.get(),
-                                             &samples);
-                    }
-                    const auto bytes = static_cast<std::int16_t>(samples * 2);
-                    for (int j = 0; j < kChannelCount; ++j) {
-                        if ((audioTargets_[k] >> j) & 1u) {
-                            outputs_[j].writeAudio(pcm.get(), bytes);
-                        }
-                    }
-                }
-            }
-            yieldAfterRecord(++records);
-        } while (!stopRequest_);
+void PS2AVI::run() {
+    std::thread secondLane;
+    if (lanes_[1] != 0) {
+        try {
+            secondLane = std::thread(&PS2AVI::walk, this, std::ref(secondReader_), lanes_[1]);
+        } catch (const std::system_error&) {
+            // Without a second thread the lanes run one after the other.
+        }
+    }
+    walk(reader_, lanes_[0]);
+    if (secondLane.joinable()) {
+        secondLane.join();
+    } else if (lanes_[1] != 0 && !stopRequest_) {
+        walk(secondReader_, lanes_[1]);
     }
     finished_ = 1;
 }
 
+void PS2AVI::walk(RecordingReader& reader, std::uint16_t outputs) {
+    std::unique_ptr<std::int16_t[]> pcm = allocatePcmBuffer();
+    if (!pcm) {
+        return;
+    }
+    // One decoder context serves every channel: type-3 frames carry their
+    // starting state, so interleaved streams do not disturb each other.
+    HiVoiceContext voice{};
+    HI_VOICE_DecReset(&voice, HI_VOICE_TYPE_ADPCM);
+
+    std::uint32_t records = 0;
+    do {
+        FrameRecord record;
+        if (!reader.viewFrame(kFrameBufferSize, record)) {
+            break;
+        }
+        const std::uint32_t k = record.channelIndex();
+        if (k < kChannelCount) {
+            if (record.isVideo() && open_[k] && ((outputs >> k) & 1u)) {
+                outputs_[k].writeVideo(record.payload(),
+                                       static_cast<std::int32_t>(record.payloadSize()),
+                                       record.isKeyFrame());
+            } else if (const std::uint16_t targets =
+                           record.isAudio() ? audioTargets_[k] & outputs : 0;
+                       targets != 0) {
+                std::int16_t samples = 0;
+                if (holdsWholeVoiceFrame(record)) {
+                    // Only the layouts of other codec types are repacked in place; this
+                    // ADPCM context leaves the frame in the read-ahead block untouched.
+                    HI_VOICE_DecodeFrame(&voice, const_cast<std::uint8_t*>(record.payload()),
+                                         pcm.get(), &samples);
+                }
+                const auto bytes = static_cast<std::int16_t>(samples * 2);
+                for (int j = 0; j < kChannelCount; ++j) {
+                    if ((targets >> j) & 1u) {
+                        outputs_[j].writeAudio(pcm.get(), bytes);
+                    }
+                }
+            }
+        }
+        yieldAfterRecord(++records);
+    } while (!stopRequest_);
+}
+
 int PS2AVI::GetProgress() {
-    return reader_.GetPositionPercent();
+    // Both lanes walk the whole recording; their mean also moves on when they run one after
+    // the other.
+    const int first = reader_.GetPositionPercent();
+    return lanes_[1] != 0 ? (first + secondReader_.GetPositionPercent()) / 2 : first;
 }
 
 int PS2AVI::IsFinished() {
@@ -191,6 +236,7 @@ void PS2AVI::Stop() {
         output.close();
     }
     reader_.Close();
+    secondReader_.Close();
 }
 
 ConversionReport PS2AVI::report() const {

@@ -28,10 +28,9 @@ public:
     PS2AVI(const PS2AVI&) = delete;
     PS2AVI& operator=(const PS2AVI&) = delete;
 
-    // 1 when the worker runs, 0 when the recording cannot be opened, the
-    // pre-scan cannot get its buffer or the worker cannot be started. Only the
-    // low 16 bits of the mask count (bit i: channel number i + 1). A conversion still
-    // running or not yet stopped is stopped first.
+    // 1 when the worker runs, 0 when the recording cannot be opened or the worker
+    // cannot be started. Only the low 16 bits of the mask count (bit i: channel number i + 1). A
+    // conversion still running or not yet stopped is stopped first.
     int Start(const char* sourcePath, std::uint32_t channelMask, const char* outputPrefix);
 
     // Percentage of the recording read so far; may pass 100 if the file grows.
@@ -66,15 +65,22 @@ private:
     bool prepare(const char* sourcePath, std::uint32_t channelMask, ChannelTable* fromHeader);
     void createOutputs(std::uint32_t channelMask, const char* outputPrefix);
     void routeAudio();
+    void openSecondLane(const char* sourcePath);
     void run();
+    // Walks the whole recording and writes what belongs to the outputs in the mask.
+    void walk(RecordingReader& reader, std::uint16_t outputs);
 
     std::thread worker_;
     RecordingReader reader_;
+    // Walks the recording a second time for the outputs of the second lane.
+    RecordingReader secondReader_;
     std::array<ChannelParts, kChannelCount> outputs_;
     ChannelTable channels_{};
     std::array<std::int32_t, kChannelCount> open_{};
     // Bit j of entry k: output j takes the voice frames of channel index k.
     std::array<std::uint16_t, kChannelCount> audioTargets_{};
+    // Bit j of lane l: output j is written by lane l. Set by Start before the worker runs.
+    std::array<std::uint16_t, 2> lanes_{};
     std::atomic<std::int32_t> stopRequest_{0};
     std::int32_t selectedCount_ = 0;
     std::atomic<std::int32_t> finished_{0};

@@ -103,46 +103,68 @@ std::uint8_t RecordingReader::GetFrameRate(std::uint8_t channelNumber) const {
     return kFrameRates[standardColumn(header_)][code];
 }
 
-bool RecordingReader::ReadFrame(std::uint8_t* buffer, std::uint32_t& size) {
-    std::lock_guard guard(lock_);
-    if (!file_.isOpen() || size <= kFrameHeaderSize) {
-        return false;
+std::optional<std::size_t> RecordingReader::nextRecordSize(std::uint32_t capacity) {
+    if (!file_.isOpen() || capacity <= kFrameHeaderSize) {
+        return std::nullopt;
     }
     const auto frameHeader = readAhead_.peek(kFrameHeaderSize);
     if (!frameHeader) {
-        return false;
+        return std::nullopt;
     }
     if (frameHeader->size() < kFrameHeaderSize) {
         readAhead_.skip(frameHeader->size());  // a record cut short ends the walk at the end
-        return false;
+        return std::nullopt;
     }
     const std::uint32_t payloadLength = loadLe32(frameHeader->data() + kPayloadLengthOffset);
-    if (payloadLength > size - kFrameHeaderSize) {
+    if (payloadLength > capacity - kFrameHeaderSize) {
         // Never write past the caller's buffer. Staying at the record lets a caller with a
         // larger buffer read it.
+        return std::nullopt;
+    }
+    return kFrameHeaderSize + payloadLength;
+}
+
+bool RecordingReader::viewFrame(std::uint32_t capacity, FrameRecord& record) {
+    std::lock_guard guard(lock_);
+    const auto recordSize =
+        nextRecordSize(std::min<std::uint32_t>(capacity, ReadAhead::kBlockSize));
+    if (!recordSize) {
         return false;
     }
-    const std::size_t recordSize = kFrameHeaderSize + payloadLength;
-    std::size_t delivered = 0;
-    if (recordSize <= ReadAhead::kBlockSize) {
-        const auto record = readAhead_.peek(recordSize);
-        if (!record) {
-            return false;
-        }
-        std::memcpy(buffer, record->data(), record->size());
-        readAhead_.skip(record->size());
-        delivered = record->size();
-    } else {
-        const auto read = readAhead_.read(buffer, recordSize);
-        if (!read) {
-            return false;
-        }
-        delivered = *read;
-    }
-    if (delivered != recordSize) {
+    const auto bytes = readAhead_.peek(*recordSize);
+    if (!bytes) {
         return false;
     }
-    size = static_cast<std::uint32_t>(recordSize);
+    readAhead_.skip(bytes->size());
+    if (bytes->size() != *recordSize) {
+        return false;  // cut short by the end of the file
+    }
+    record = FrameRecord(bytes->data(), static_cast<std::uint32_t>(bytes->size()));
+    return true;
+}
+
+bool RecordingReader::ReadFrame(std::uint8_t* buffer, std::uint32_t& size) {
+    std::lock_guard guard(lock_);
+    if (size <= ReadAhead::kBlockSize) {
+        FrameRecord record;
+        if (!viewFrame(size, record)) {
+            return false;
+        }
+        std::memcpy(buffer, record.data(), record.size());
+        size = record.size();
+        return true;
+    }
+    // Only a buffer larger than the read-ahead block can take a record that the block
+    // cannot hold in one piece.
+    const auto recordSize = nextRecordSize(size);
+    if (!recordSize) {
+        return false;
+    }
+    const auto delivered = readAhead_.read(buffer, *recordSize);
+    if (!delivered || *delivered != *recordSize) {
+        return false;
+    }
+    size = static_cast<std::uint32_t>(*recordSize);
     return true;
 }
 

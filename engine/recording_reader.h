@@ -3,7 +3,9 @@
 #include <array>
 #include <cstdint>
 #include <mutex>
+#include <optional>
 
+#include "frame_record.h"
 #include "index_entries.h"
 #include "platform/file.h"
 #include "read_ahead.h"
@@ -40,6 +42,13 @@ public:
     // staying at the record, when the capacity is 24 or less or the payload would not fit.
     bool ReadFrame(std::uint8_t* buffer, std::uint32_t& size);
 
+    // The next frame record, under the same rules as ReadFrame with a buffer of `capacity`
+    // bytes (at most ReadAhead::kBlockSize), but without copying: `record` views the
+    // reader's read-ahead block and stays valid until the next call that reads, rewinds or
+    // closes. The walks use this; the lock is not held while they look at the record,
+    // which is safe because only the walking thread moves the reader while it runs.
+    bool viewFrame(std::uint32_t capacity, FrameRecord& record);
+
     // Moves back to the first frame record.
     void Rewind();
 
@@ -56,6 +65,9 @@ public:
 private:
     // Checks the header of the file just opened and loads its index chain.
     bool loadOpenedFile(std::uint8_t* header);
+    // Size of the record at the position when it fits `capacity`; nothing at the end of
+    // the file, on a read error, or when the record does not fit.
+    std::optional<std::size_t> nextRecordSize(std::uint32_t capacity);
 
     mutable std::recursive_mutex lock_;
     platform::File file_;

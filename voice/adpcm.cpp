@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstddef>
+#include <cstdlib>
 
 namespace kinorex::voice {
 namespace {
@@ -76,24 +77,36 @@ struct Registers {
         stepIndex = transition.nextIndex[code];
     }
 
-    // The magnitude counts the thresholds the difference reaches (the sums of step, half and
-    // quarter step that magnitudes 1..7 stand for), which is what the three halvings of the
-    // step decide one after another: seven comparisons that do not wait for one another, and
-    // no branches, which the signs and sizes of speech differences would mispredict. They are
-    // written out: as a loop over an array the compiler keeps them in memory, in one chain.
+    // The three halvings of the step decide the magnitude's bits one after another, each
+    // choosing the next threshold with a mask rather than a branch (speech would mispredict
+    // it); the sum of the halvings taken is the quantized difference, the same as the
+    // transition row's, with no look-up to wait for. The sample moves up or down by it, each
+    // clamped on its own side, and the sign picks one: the shortest wait from one sample to
+    // the next, which is all that limits the encoder.
     std::uint32_t encode(std::int32_t sample) {
         const std::int32_t difference = sample - predicted;
         const std::int32_t negative = difference >> 31;  // 0 or -1
-        const std::int32_t d = (difference ^ negative) - negative;
+        const std::int32_t d = std::abs(difference);
         const std::int32_t half = step >> 1;
         const std::int32_t quarter = step >> 2;
-        const auto reaches = [d](std::int32_t threshold) { return d >= threshold ? 1u : 0u; };
-        const std::uint32_t magnitude =
-            (reaches(quarter) + reaches(half)) + (reaches(half + quarter) + reaches(step)) +
-            (reaches(step + quarter) + reaches(step + half) + reaches(step + half + quarter));
+        // -1 when d reaches the threshold, else 0.
+        const auto reaches = [d](std::int32_t threshold) { return (threshold - 1 - d) >> 31; };
+        const std::int32_t reachesStep = reaches(step);
+        const std::int32_t halfThreshold = half + (reachesStep & step);
+        const std::int32_t reachesHalf = reaches(halfThreshold);
+        const std::int32_t quarterThreshold = halfThreshold - half + quarter + (reachesHalf & half);
+        const std::int32_t reachesQuarter = reaches(quarterThreshold);
+        const std::int32_t taken = (step >> 3) + quarterThreshold - quarter;
+        const std::int32_t quantized = taken + (reachesQuarter & quarter);
+        const std::int32_t up = std::min<std::int32_t>(predicted + quantized, INT16_MAX);
+        const std::int32_t down = std::max<std::int32_t>(predicted - quantized, INT16_MIN);
+        const auto magnitude = static_cast<std::uint32_t>((reachesStep & 4) | (reachesHalf & 2) |
+                                                          (reachesQuarter & 1));
         const std::uint32_t code = (static_cast<std::uint32_t>(negative) & 8) | magnitude;
-        step = kTransitions[static_cast<std::size_t>(stepIndex)].nextStep[code];
-        apply(code);
+        const StepTransition& transition = kTransitions[static_cast<std::size_t>(stepIndex)];
+        step = transition.nextStep[code];
+        stepIndex = transition.nextIndex[code];
+        predicted = negative != 0 ? down : up;
         return code;
     }
 };

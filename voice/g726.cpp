@@ -99,118 +99,152 @@ struct Normalised {
     return {exponent, ((magnitude << 6) >> exponent) | (magnitude == 0 ? 32 : 0)};
 }
 
-// The coefficient side of FMULT for every 13-bit magnitude, looked up rather than
-// normalised eight times a sample: the exponent in the high byte, the mantissa in the low.
-constexpr auto kCoefficientFloat = [] {
-    std::array<std::uint16_t, 8192> table{};
-    for (std::int32_t magnitude = 0; magnitude < 8192; ++magnitude) {
-        const Normalised n = normalise(magnitude);
-        table[static_cast<std::size_t>(magnitude)] =
-            static_cast<std::uint16_t>(n.exponent << 8 | n.mantissa);
-    }
-    return table;
-}();
+// The eight FMULTs of a sample are independent, so they run side by side in
+// eight 32-bit lanes: the six zeros (B1..B6 with DQ1..DQ6), then the two poles
+// (A1 with SR1, A2 with SR2). GCC and Clang compile these types to vector
+// instructions where the target has them and to plain scalar code elsewhere.
+using Lanes = std::int32_t __attribute__((vector_size(32)));
+using FloatLanes = float __attribute__((vector_size(32)));
 
-// A floating-format value taken apart once, when it enters a history, for
-// the six or two FMULTs that read it there: exponent, mantissa, and the sign
+constexpr std::size_t kLaneA1 = 6;
+constexpr std::size_t kLaneA2 = 7;
+
+// Single-precision floats normalise a coefficient for FMULT: a float holds every 13-bit
+// magnitude exactly, so its exponent field (126 + the floating format's exponent, for a
+// nonzero magnitude) and its leading fraction bits give the exponent and the mantissa.
+constexpr int kFloatFractionBits = 23;
+constexpr std::int32_t kFloatBiasedHalf = 126 << kFloatFractionBits;  // the bits of 0.5f
+
+// FMULT shifts the rounded mantissa product, shifted left by 9, right by
+// 28 - (coefficient exponent + history exponent): one right shift for the
+// Recommendation's left shift (exponent sums above 26) and right shift alike.
+// A history value keeps 28 + 126 - its exponent, from which the coefficient's
+// float exponent field is taken.
+constexpr std::int32_t kShiftBase = 28 + 126;
+
+// A history value (DQn or SRn) in lanes, taken apart once when it enters the
+// history: its mantissa, its exponent as the shift base above, and its sign
 // as a mask (-1 negative).
-struct FloatParts {
-    std::int32_t exponent;
-    std::int32_t mantissa;
-    std::int32_t negative;
+struct HistoryLanes {
+    Lanes mantissa;
+    Lanes shift;
+    Lanes negative;
 };
 
-constexpr FloatParts partsOf(std::int32_t value) {
-    return {(value >> 6) & 15, value & 63, -((value >> 10) & 1)};
+constexpr std::int32_t shiftOf(std::int32_t exponent) {
+    return kShiftBase - exponent;
 }
 
-constexpr std::int32_t floatOf(const FloatParts& parts) {
-    return (parts.negative & kFloatSign) + (parts.exponent << 6) + parts.mantissa;
+constexpr std::int32_t exponentOfShift(std::int32_t shift) {
+    return kShiftBase - shift;
 }
 
-// FLOATA, FLOATB: sign (a mask), magnitude (0..32767) to the floating format.
-// A zero keeps its sign: a negative zero difference is stored as 1056.
-[[gnu::always_inline]] inline FloatParts toFloat(std::int32_t negative, std::int32_t magnitude) {
-    const Normalised n = normalise(magnitude);
-    return {n.exponent, n.mantissa, negative};
-}
-
-// FMULT: a predictor coefficient times a floating-format history value,
-// without a branch: the coefficient's sign and the history's sign are
-// combined as masks, and the two shifts of the Recommendation (left for large
-// exponents, right for small ones) are one right shift of a 64-bit value.
-[[gnu::always_inline]] inline std::int32_t fmult(std::int32_t an, const FloatParts& srn) {
-    // The Recommendation keeps 13 magnitude bits: only -32768 loses one.
-    const std::int32_t anNegative = an >> 31;  // 0 or -1
-    const std::int32_t anMag = (((an >> 2) ^ anNegative) - anNegative) & 8191;
-    const std::int32_t a = kCoefficientFloat[static_cast<std::size_t>(anMag)];
-    const std::int32_t exponent = (a >> 8) + srn.exponent;
-    const std::int32_t mantissa = ((a & 255) * srn.mantissa + 48) >> 4;
-    // (mantissa << 7) >> (26 - exponent) for exponent <= 26, else
-    // (mantissa << (exponent - 19)) & 32767; exponent is 0..28.
-    const auto magnitude = static_cast<std::int32_t>(
-        ((static_cast<std::uint64_t>(mantissa) << exponent) >> 19) & 32767);
-    const std::int32_t negative = anNegative ^ srn.negative;
-    return (magnitude ^ negative) - negative;
+// FMULT in every lane, without a branch: the coefficient (13 magnitude bits
+// kept, so only -32768 loses one) is normalised by converting it to float,
+// 0 taking exponent 0 and mantissa 32 as 0.5f does; the mantissa product is
+// rounded as the Recommendation rounds it, then shifted by the exponent sum.
+// (The products are written to `products` rather than returned: returning eight lanes by value
+// would depend on whether the build enables AVX.)
+[[gnu::always_inline]] inline void fmult(const Lanes& coefficients, const HistoryLanes& history,
+                                         Lanes& products) {
+    const Lanes cNegative = coefficients >> 31;
+    const Lanes cMagnitude = (((coefficients >> 2) ^ cNegative) - cNegative) & 8191;
+    const Lanes cBits = __builtin_bit_cast(Lanes, __builtin_convertvector(cMagnitude, FloatLanes)) |
+                        ((cMagnitude == 0) & kFloatBiasedHalf);
+    const Lanes cMantissa = ((cBits >> (kFloatFractionBits - 5)) & 31) | 32;
+    const Lanes rounded = (cMantissa * history.mantissa + 48) >> 4;
+    const Lanes shift = history.shift - (cBits >> kFloatFractionBits);
+    const Lanes magnitude = ((rounded << 9) >> shift) & 32767;
+    const Lanes negative = cNegative ^ history.negative;
+    products = (magnitude ^ negative) - negative;
 }
 
 // The coder's state for the length of a block: the record's fields, with the
-// floating-format histories taken apart.
+// predictor coefficients and the floating-format histories in lanes.
 struct Registers {
-    std::int32_t a1;
-    std::int32_t a2;
+    Lanes coefficients;    // B1..B6, A1, A2
+    HistoryLanes history;  // DQ1..DQ6, SR1, SR2
     std::int32_t ap;
-    std::array<std::int32_t, 6> b;
     std::int32_t dml;
     std::int32_t dms;
-    std::array<FloatParts, 6> dq;
     std::int32_t pk1;
     std::int32_t pk2;
-    FloatParts sr1;
-    FloatParts sr2;
     std::int32_t td;
     std::int32_t yl;
     std::int32_t yu;
 
     explicit Registers(const G726State& state)
-        : a1(state.a1),
-          a2(state.a2),
+        : coefficients{state.b[0], state.b[1], state.b[2], state.b[3],
+                       state.b[4], state.b[5], state.a1,   state.a2},
           ap(state.ap),
           dml(state.dml),
           dms(state.dms),
           pk1(state.pk1),
           pk2(state.pk2),
-          sr1(partsOf(state.sr1)),
-          sr2(partsOf(state.sr2)),
           td(state.td),
           yl(state.yl),
           yu(state.yu) {
-        std::copy(std::begin(state.b), std::end(state.b), b.begin());
-        std::transform(std::begin(state.dq), std::end(state.dq), dq.begin(), partsOf);
+        const std::array<std::int32_t, 8> values = {state.dq[0], state.dq[1], state.dq[2],
+                                                    state.dq[3], state.dq[4], state.dq[5],
+                                                    state.sr1,   state.sr2};
+        for (std::size_t lane = 0; lane < values.size(); ++lane) {
+            const std::int32_t value = values[lane];
+            history.mantissa[lane] = value & 63;
+            history.shift[lane] = shiftOf((value >> 6) & 15);
+            history.negative[lane] = -((value >> 10) & 1);
+        }
     }
 
+    std::int32_t a1() const { return coefficients[kLaneA1]; }
+    std::int32_t a2() const { return coefficients[kLaneA2]; }
+
     void storeInto(G726State& state) const {
-        state.a1 = a1;
-        state.a2 = a2;
+        std::array<std::int32_t, 8> values{};
+        for (std::size_t lane = 0; lane < values.size(); ++lane) {
+            values[lane] = (history.negative[lane] & kFloatSign) +
+                           (exponentOfShift(history.shift[lane]) << 6) + history.mantissa[lane];
+        }
+        std::copy_n(values.begin(), 6, std::begin(state.dq));
+        state.sr1 = values[kLaneA1];
+        state.sr2 = values[kLaneA2];
+        for (std::size_t i = 0; i < 6; ++i) {
+            state.b[i] = coefficients[i];
+        }
+        state.a1 = a1();
+        state.a2 = a2();
         state.ap = ap;
-        std::copy(b.begin(), b.end(), std::begin(state.b));
         state.dml = dml;
         state.dms = dms;
-        std::transform(dq.begin(), dq.end(), std::begin(state.dq), floatOf);
         state.pk1 = pk1;
         state.pk2 = pk2;
-        state.sr1 = floatOf(sr1);
-        state.sr2 = floatOf(sr2);
         state.td = td;
         state.yl = yl;
         state.yu = yu;
     }
 };
 
-// SUBTA, LOG, SUBTB, QUAN: the code word for one 16-bit sample.
+// A code word with its sign (a mask, -1 negative) and magnitude |I|.
+struct CodeWord {
+    std::int32_t code;
+    std::int32_t negative;
+    std::int32_t magnitude;
+};
+
+// The sign and magnitude of a received code word.
 template <int kBits>
-[[gnu::always_inline]] inline std::int32_t quantize(std::int16_t sample, std::int32_t se,
-                                                    std::int32_t y) {
+[[gnu::always_inline]] inline CodeWord partsOfCode(std::int32_t value) {
+    constexpr std::int32_t kCodeMask = (1 << kBits) - 1;
+    const std::int32_t code = value & kCodeMask;
+    const std::int32_t negative = -((code >> (kBits - 1)) & 1);
+    return {code, negative, (code ^ negative) & (kCodeMask >> 1)};
+}
+
+// SUBTA, LOG, SUBTB, QUAN: the code word for one 16-bit sample. Its sign and
+// magnitude come as the quantizer finds them, not taken from the code word
+// again, which would leave the reconstruction waiting longer.
+template <int kBits>
+[[gnu::always_inline]] inline CodeWord quantize(std::int16_t sample, std::int32_t se,
+                                                std::int32_t y) {
     const std::int32_t d = (sample >> 2) - se;
     const std::int32_t dNegative = d >> 31;  // 0 or -1
     const std::int32_t dqm = (d ^ dNegative) - dNegative;
@@ -225,7 +259,8 @@ template <int kBits>
     // all-ones code word, a negative zero, whatever the sign of D; the
     // 16 kbit/s quantizer has no zero level and keeps the sign.
     const std::int32_t negative = dNegative | (kBits > 2 && magnitude == 0 ? -1 : 0);
-    return magnitude ^ (negative & kAllOnes);  // kAllOnes - magnitude when negative
+    // The code word is kAllOnes - magnitude when negative.
+    return {magnitude ^ (negative & kAllOnes), negative, magnitude};
 }
 
 // Sign-dependent choices are made with masks (-1 or 0) rather than branches
@@ -253,25 +288,21 @@ template <int kBits, G726Direction kDirection>
     const std::int32_t mix = (s.yu - ylInt) * al;
     const std::int32_t y = ylInt + ((mix + ((mix >> 31) & 63)) >> 6);
 
-    // FMULT, ACCUM: the signal estimate.
-    // The loops over the six zeros are written out by the compiler: no loop
-    // overhead, constant indices, and the state's fields kept apart.
-    std::int32_t zeros = 0;
-#pragma GCC unroll 6
-    for (std::size_t i = 0; i < 6; ++i) {
-        zeros += fmult(s.b[i], s.dq[i]);
-    }
+    // FMULT, ACCUM: the signal estimate. Both sums wrap to 16 bits, so the
+    // poles' products may as well be added to the zeros' unwrapped sum.
+    Lanes products;
+    fmult(s.coefficients, s.history, products);
+    const std::int32_t zeros =
+        products[0] + products[1] + products[2] + products[3] + products[4] + products[5];
     const std::int32_t sezi = wrap16(zeros);
-    const std::int32_t sei = wrap16(sezi + fmult(s.a1, s.sr1) + fmult(s.a2, s.sr2));
+    const std::int32_t sei = wrap16(zeros + products[kLaneA1] + products[kLaneA2]);
     const std::int32_t sez = sezi >> 1;
     const std::int32_t se = sei >> 1;
 
-    constexpr std::int32_t kCodeMask = (1 << kBits) - 1;
-    const std::int32_t code = kDirection == G726Direction::kEncode
-                                  ? quantize<kBits>(static_cast<std::int16_t>(value), se, y)
-                                  : value & kCodeMask;
-    const std::int32_t negative = maskOf((code >> (kBits - 1)) != 0);
-    const std::int32_t magnitude = (code ^ negative) & (kCodeMask >> 1);
+    const auto [code, negative, magnitude] =
+        kDirection == G726Direction::kEncode
+            ? quantize<kBits>(static_cast<std::int16_t>(value), se, y)
+            : partsOfCode<kBits>(value);
     const auto index = static_cast<std::size_t>(magnitude);
 
     // RECONST, ADDA, ANTILOG: the quantized difference, sign and magnitude; a
@@ -299,45 +330,50 @@ template <int kBits, G726Direction kDirection>
 
     if (tr) [[unlikely]] {
         // TRIGB: a transition restarts the predictor.
-        s.a1 = 0;
-        s.a2 = 0;
-        s.b.fill(0);
+        s.coefficients = Lanes{};
     } else {
-        // UPB: the zeros follow the sign agreement of DQ with its history.
+        // UPB: the zeros follow the sign agreement of DQ with its history,
+        // computed in the poles' lanes too and replaced there below.
         constexpr int kLeak = kBits == 5 ? 9 : 8;
         const std::int32_t step = maskOf(dqMag != 0) & 128;
-#pragma GCC unroll 6
-        for (std::size_t i = 0; i < 6; ++i) {
-            const std::int32_t differ = s.dq[i].negative ^ negative;
-            s.b[i] = wrap16(s.b[i] + negateIf(differ, step) - (s.b[i] >> kLeak));
-        }
+        const Lanes differ = s.history.negative ^ negative;
+        const Lanes b = s.coefficients;
+        const Lanes updated = b + (((step ^ differ) - differ)) - (b >> kLeak);
         // UPA2, LIMC
-        const std::int32_t fa1 = 4 * std::clamp(s.a1, -8191, 8191);
+        const std::int32_t a1 = s.a1();
+        const std::int32_t a2 = s.a2();
+        const std::int32_t fa1 = 4 * std::clamp(a1, -8191, 8191);
         const std::int32_t g = negateIf(maskOf(pk0 != s.pk2), 16384);
         const std::int32_t f = negateIf(maskOf(pk0 == s.pk1), fa1);
-        const std::int32_t a2 = s.a2 + (changes & ((g + f) >> 7)) - (s.a2 >> 7);
-        s.a2 = std::clamp(a2, -12288, 12288);
+        const std::int32_t nextA2 =
+            std::clamp(a2 + (changes & ((g + f) >> 7)) - (a2 >> 7), -12288, 12288);
         // UPA1, LIMD
-        const std::int32_t a1 =
-            s.a1 + (changes & negateIf(maskOf(pk0 != s.pk1), 192)) - (s.a1 >> 8);
-        const std::int32_t a1Limit = 15360 - s.a2;
-        s.a1 = std::clamp(a1, -a1Limit, a1Limit);
+        const std::int32_t a1Limit = 15360 - nextA2;
+        const std::int32_t nextA1 = std::clamp(
+            a1 + (changes & negateIf(maskOf(pk0 != s.pk1), 192)) - (a1 >> 8), -a1Limit, a1Limit);
+        const Lanes poles = {0, 0, 0, 0, 0, 0, nextA1, nextA2};
+        s.coefficients = __builtin_shufflevector((updated << 16) >> 16,  // wrapped to 16 bits
+                                                 poles, 0, 1, 2, 3, 4, 5, 14, 15);
     }
 
-    // FLOATA, FLOATB and the delays of the histories.
-#pragma GCC unroll 5
-    for (std::size_t i = 5; i > 0; --i) {
-        s.dq[i] = s.dq[i - 1];
-    }
-    s.dq[0] = toFloat(negative, dqMag);
-    s.sr2 = s.sr1;
+    // FLOATA, FLOATB and the delays of the histories: DQ1 and SR1 enter in
+    // lanes 0 and 6, the others move up a lane, and DQ6 and SR2 drop out.
     const std::int32_t srNegative = sr >> 31;
-    s.sr1 = toFloat(srNegative, negateIf(srNegative, sr) & 32767);
+    const Normalised dqFloat = normalise(dqMag);
+    const Normalised srFloat = normalise(negateIf(srNegative, sr) & 32767);
+    const HistoryLanes entering = {
+        Lanes{dqFloat.mantissa, 0, 0, 0, 0, 0, srFloat.mantissa, 0},
+        Lanes{shiftOf(dqFloat.exponent), 0, 0, 0, 0, 0, shiftOf(srFloat.exponent), 0},
+        Lanes{negative, 0, 0, 0, 0, 0, srNegative, 0}};
+    s.history = {
+        __builtin_shufflevector(s.history.mantissa, entering.mantissa, 8, 0, 1, 2, 3, 4, 14, 6),
+        __builtin_shufflevector(s.history.shift, entering.shift, 8, 0, 1, 2, 3, 4, 14, 6),
+        __builtin_shufflevector(s.history.negative, entering.negative, 8, 0, 1, 2, 3, 4, 14, 6)};
     s.pk2 = s.pk1;
     s.pk1 = pk0;
 
     // TONE: a strongly negative A2 marks a narrow-band signal.
-    const bool tdp = s.a2 < -11776;
+    const bool tdp = s.a2() < -11776;
     s.td = tr ? 0 : tdp;
 
     // FUNCTF, FILTA, FILTB, SUBTC, FILTC, TRIGA: adaptation speed control.
@@ -494,23 +530,133 @@ int repack(std::span<std::uint8_t> payload, int bits) {
 
 }  // namespace
 
+namespace {
+
+template <int kBits, G726BitOrder kOrder>
+[[gnu::always_inline]] inline std::size_t encodeCodes(Registers& s,
+                                                      std::span<const std::int16_t> samples,
+                                                      std::uint8_t* payload) {
+    // The registers are copied into a local whose address no byte store can reach, so that
+    // they stay in the processor's registers across the writes to the payload.
+    Registers local = s;
+    CodeWriter<kBits, kOrder> writer(payload);
+    for (const std::int16_t sample : samples) {
+        writer.put(codeSample<kBits, G726Direction::kEncode>(local, sample).code);
+    }
+    s = local;
+    return writer.finish();
+}
+
+template <int kBits>
+[[gnu::always_inline]] inline void decodeCodes(Registers& s, const std::uint8_t* payload,
+                                               std::span<std::int16_t> samples) {
+    Registers local = s;  // as in encodeCodes
+    for (std::size_t k = 0; k < samples.size(); ++k) {
+        const std::int32_t code = readCode<kBits, G726BitOrder::kLsbFirst>(payload, k);
+        samples[k] = codeSample<kBits, G726Direction::kDecode>(local, code).sample;
+    }
+    s = local;
+}
+
+// The block loops for every rate and order, compiled for whatever instruction set the
+// function they are inlined into is compiled for.
+[[gnu::always_inline]] inline std::size_t encodeAnyRate(Registers& s, int bits, G726BitOrder order,
+                                                        std::span<const std::int16_t> samples,
+                                                        std::uint8_t* payload) {
+    constexpr auto kLsb = G726BitOrder::kLsbFirst;
+    constexpr auto kMsb = G726BitOrder::kMsbFirst;
+    const bool lsb = order == kLsb;
+    switch (bits) {
+        case 2:
+            return lsb ? encodeCodes<2, kLsb>(s, samples, payload)
+                       : encodeCodes<2, kMsb>(s, samples, payload);
+        case 3:
+            return lsb ? encodeCodes<3, kLsb>(s, samples, payload)
+                       : encodeCodes<3, kMsb>(s, samples, payload);
+        case 4:
+            return lsb ? encodeCodes<4, kLsb>(s, samples, payload)
+                       : encodeCodes<4, kMsb>(s, samples, payload);
+        default:
+            assert(bits == 5);
+            return lsb ? encodeCodes<5, kLsb>(s, samples, payload)
+                       : encodeCodes<5, kMsb>(s, samples, payload);
+    }
+}
+
+[[gnu::always_inline]] inline void decodeAnyRate(Registers& s, int bits,
+                                                 const std::uint8_t* payload,
+                                                 std::span<std::int16_t> samples) {
+    switch (bits) {
+        case 2:
+            return decodeCodes<2>(s, payload, samples);
+        case 3:
+            return decodeCodes<3>(s, payload, samples);
+        case 4:
+            return decodeCodes<4>(s, payload, samples);
+        default:
+            assert(bits == 5);
+            return decodeCodes<5>(s, payload, samples);
+    }
+}
+
+// The lanes of the FMULTs are eight 32-bit values: one AVX2 register, shifted
+// by a count per lane in one instruction; without AVX2 they take two SSE2
+// registers, kept partly in memory, and shifts lane by lane. Where the processor
+// has AVX2 the block loops run in a copy compiled for it, chosen at run time,
+// so that the library still runs on any x86-64 processor.
+#if defined(__x86_64__) || defined(__i386__)
+#define KINOREX_G726_AVX2 1
+
+[[gnu::target("avx2")]] std::size_t encodeAvx2(Registers& s, int bits, G726BitOrder order,
+                                               std::span<const std::int16_t> samples,
+                                               std::uint8_t* payload) {
+    return encodeAnyRate(s, bits, order, samples, payload);
+}
+
+[[gnu::target("avx2")]] void decodeAvx2(Registers& s, int bits, const std::uint8_t* payload,
+                                        std::span<std::int16_t> samples) {
+    decodeAnyRate(s, bits, payload, samples);
+}
+
+bool hasAvx2() {
+    static const bool has = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") != 0;
+    }();
+    return has;
+}
+#endif
+
+std::size_t encodeBlock(Registers& s, int bits, G726BitOrder order,
+                        std::span<const std::int16_t> samples, std::uint8_t* payload) {
+#ifdef KINOREX_G726_AVX2
+    if (hasAvx2()) {
+        return encodeAvx2(s, bits, order, samples, payload);
+    }
+#endif
+    return encodeAnyRate(s, bits, order, samples, payload);
+}
+
+void decodeBlock(Registers& s, int bits, const std::uint8_t* payload,
+                 std::span<std::int16_t> samples) {
+#ifdef KINOREX_G726_AVX2
+    if (hasAvx2()) {
+        decodeAvx2(s, bits, payload, samples);
+        return;
+    }
+#endif
+    decodeAnyRate(s, bits, payload, samples);
+}
+
+}  // namespace
+
 std::size_t g726EncodeBlock(G726State& state, std::span<const std::int16_t> samples,
                             std::span<std::uint8_t> payload, G726BitOrder order) {
     const std::size_t coded = samples.size() & ~std::size_t{1};
     assert(payload.size() >= g726PayloadBytes(coded, state.bits));
     Registers s(state);
-    const auto encode = [&]<int kBits, G726BitOrder kOrder>() {
-        CodeWriter<kBits, kOrder> writer(payload.data());
-        for (std::size_t i = 0; i < coded; ++i) {
-            writer.put(codeSample<kBits, G726Direction::kEncode>(s, samples[i]).code);
-        }
-        return writer.finish();
-    };
-    const std::size_t written = forRate(state.bits, [&]<int kBits>() {
-        return order == G726BitOrder::kLsbFirst
-                   ? encode.template operator()<kBits, G726BitOrder::kLsbFirst>()
-                   : encode.template operator()<kBits, G726BitOrder::kMsbFirst>();
-    });
+    const std::size_t written =
+        encodeBlock(s, state.bits, order, samples.first(coded), payload.data());
     s.storeInto(state);
     return written;
 }
@@ -520,12 +666,7 @@ std::size_t g726DecodeBlock(G726State& state, std::span<const std::uint8_t> payl
     const std::size_t codes = wholeCodes(payload.size(), state.bits);
     assert(samples.size() >= codes);
     Registers s(state);
-    forRate(state.bits, [&]<int kBits>() {
-        for (std::size_t k = 0; k < codes; ++k) {
-            const std::int32_t code = readCode<kBits, G726BitOrder::kLsbFirst>(payload.data(), k);
-            samples[k] = codeSample<kBits, G726Direction::kDecode>(s, code).sample;
-        }
-    });
+    decodeBlock(s, state.bits, payload.data(), samples.first(codes));
     s.storeInto(state);
     return codes;
 }

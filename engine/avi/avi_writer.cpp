@@ -168,12 +168,12 @@ int AviWriter::writeChunk(std::size_t stream, std::span<const std::byte> payload
         return error;
     }
     // Offsets count from the 'movi' list type, where readers expect them.
-    index_.resize(index_.size() + kIndexEntrySize);
-    std::byte* entry = &index_[index_.size() - kIndexEntrySize];
+    std::byte entry[kIndexEntrySize];
     storeU32(entry, streams_[stream].chunkId);                                     // ckid
     storeU32(entry + 4, keyFrame ? kKeyFrame : 0);                                 // dwFlags
     storeU32(entry + 8, static_cast<std::uint32_t>(chunkStart - moviStart_ - 8));  // dwChunkOffset
     storeU32(entry + 12, static_cast<std::uint32_t>(payload.size()));              // dwChunkLength
+    index_.insert(index_.end(), std::begin(entry), std::end(entry));
     return 0;
 }
 

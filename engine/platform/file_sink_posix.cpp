@@ -40,6 +40,7 @@ public:
                 return EIO;
             }
             offset += static_cast<std::uint64_t>(written);
+            releaseWritten(offset);
             auto rest = static_cast<std::size_t>(written);
             while (first < left.size() && rest >= left[first].iov_len) {
                 rest -= left[first].iov_len;
@@ -67,6 +68,18 @@ public:
     }
 
 private:
+    // A conversion writes more than the recording holds. Left to the kernel, all of it would
+    // wait as dirty pages until the end (and a `sync` then takes as long again) while pushing
+    // other files out of the cache. So what was written goes to the disk at once, and pages
+    // already there leave the cache. The window trails the end of the file, so that pages
+    // still being written at one call are dropped by a later one.
+    void releaseWritten(std::uint64_t end) {
+        constexpr std::uint64_t kWindow = std::uint64_t{4} << 20;
+        const std::uint64_t start = end > kWindow ? end - kWindow : 0;
+        ::posix_fadvise(fd_, static_cast<off_t>(start), static_cast<off_t>(end - start),
+                        POSIX_FADV_DONTNEED);
+    }
+
     int fd_;
 };
 

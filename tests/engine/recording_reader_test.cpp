@@ -151,6 +151,26 @@ TEST(RecordingReaderWalk, RecordsAcrossAndBeyondTheReadAheadBlock) {
     }
 }
 
+// The conversion looks at records where they lie in the read-ahead block, also when one
+// begins in a block and ends in the next; a record the block cannot hold stops such a walk,
+// and a copying read still gets it.
+TEST(RecordingReaderWalk, ViewsFollowRecordsAcrossBlocks) {
+    const Bytes payloads[] = {testPayload(700'000, 1), testPayload(400'000, 2)};
+    const Bytes large = testPayload(ReadAhead::kBlockSize, 3);
+    OpenedRecording recording(
+        RecordingBuilder().video(3, payloads[0]).video(3, payloads[1]).video(3, large));
+    ASSERT_TRUE(recording.opened());
+    for (const Bytes& payload : payloads) {
+        kinorex::FrameRecord view;
+        ASSERT_TRUE(recording.reader().viewFrame(ReadAhead::kBlockSize, view));
+        EXPECT_EQ(Bytes(view.data(), view.data() + view.size()),
+                  recordBytes({.channelIndex = 3, .payload = payload}));
+    }
+    kinorex::FrameRecord view;
+    EXPECT_FALSE(recording.reader().viewFrame(ReadAhead::kBlockSize, view));
+    EXPECT_EQ(recording.next(4'000'000), recordBytes({.channelIndex = 3, .payload = large}));
+}
+
 TEST(RecordingReaderWalk, PayloadLargerThanTheBufferReadsNothing) {
     OpenedRecording recording(RecordingBuilder().video(0, testPayload(1000, 7)).video(0, {}));
     ASSERT_TRUE(recording.opened());
