@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "hi_voice.h"
-#include "speech_signal.h"
+#include "speech_signals.h"
 
 namespace {
 

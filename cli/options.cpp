@@ -10,7 +10,7 @@ std::optional<int> parseChannelNumber(std::string_view text) {
     int value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
     if (text.empty() || error != std::errc{} || end != text.data() + text.size() || value < 1 ||
-        value > 16) {
+        value > kChannelCount) {
         return std::nullopt;
     }
     return value;

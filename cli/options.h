@@ -7,12 +7,14 @@
 #include <variant>
 #include <vector>
 
+#include "recording_layout.h"
+
 namespace kinorex::cli {
 
 struct Options {
     std::vector<std::string> sources;
-    std::string outputFolder;            // empty: each source's own folder
-    std::uint32_t channelMask = 0xFFFF;  // bit i: channel number i + 1
+    std::string outputFolder;                      // empty: each source's own folder
+    std::uint32_t channelMask = kAllChannelsMask;  // bit i: channel number i + 1
     bool info = false;
     bool quiet = false;
     bool help = false;

@@ -17,6 +17,7 @@ inline constexpr std::size_t kFrameBufferSize = 0x80000;
 
 // Channel numbers run from 1 to this; channel indexes from 0.
 inline constexpr int kChannelCount = 16;
+inline constexpr std::uint32_t kAllChannelsMask = (1u << kChannelCount) - 1;
 
 // The file header's video standard byte picks the first column of the tables below when it
 // is kPalVideoStandard, the second for any other value.

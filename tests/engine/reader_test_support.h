@@ -44,7 +44,7 @@ private:
 };
 
 // The bytes a record built from these fields occupies in the file.
-inline Bytes recordBytes(const FrameRecord& frame) {
+inline Bytes recordBytes(const RawFrameRecord& frame) {
     RecordingBuilder alone;
     alone.record(frame);
     const Bytes file = alone.bytes();

@@ -98,7 +98,7 @@ TEST(RecordingReaderHeader, ChannelNumbersOutsideOneToSixteenGiveNothing) {
 }
 
 TEST(RecordingReaderWalk, ReadsEveryRecordInFileOrder) {
-    const FrameRecord frames[] = {
+    const RawFrameRecord frames[] = {
         {.channelIndex = 0,
          .type = kVideoFrame,
          .audioChannel = 1,
@@ -108,12 +108,12 @@ TEST(RecordingReaderWalk, ReadsEveryRecordInFileOrder) {
         {.channelIndex = 0x00525549, .type = 9, .payload = testPayload(30, 3)},
     };
     RecordingBuilder builder;
-    for (const FrameRecord& frame : frames) {
+    for (const RawFrameRecord& frame : frames) {
         builder.record(frame);
     }
     OpenedRecording recording(builder);
     ASSERT_TRUE(recording.opened());
-    for (const FrameRecord& frame : frames) {
+    for (const RawFrameRecord& frame : frames) {
         EXPECT_EQ(recording.next(), recordBytes(frame));
     }
     EXPECT_TRUE(recording.next().empty());

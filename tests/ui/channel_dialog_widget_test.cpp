@@ -3,6 +3,7 @@
 #include <QTest>
 
 #include "dlg_sel_chnnl.h"
+#include "widget_test.h"
 
 using kinorex::CDlgSelChnnl;
 
@@ -107,5 +108,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(ChannelDialogWidgetTest)
+KINOREX_WIDGET_TEST(ChannelDialogWidgetTest)
 #include "channel_dialog_widget_test.moc"

@@ -14,6 +14,7 @@
 #include "recording_generator.h"
 #include "temp_path.h"
 #include "text_progress_ctrl.h"
+#include "widget_test.h"
 
 using kinorex::CKinorexDlg;
 using kinorex::Converter;
@@ -318,5 +319,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(MainDialogWidgetTest)
+KINOREX_WIDGET_TEST(MainDialogWidgetTest)
 #include "main_dialog_widget_test.moc"

@@ -2,6 +2,7 @@
 #include <QTest>
 
 #include "text_progress_ctrl.h"
+#include "widget_test.h"
 
 using kinorex::CTextProgressCtrl;
 
@@ -133,5 +134,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(ProgressBarWidgetTest)
+KINOREX_WIDGET_TEST(ProgressBarWidgetTest)
 #include "progress_bar_widget_test.moc"

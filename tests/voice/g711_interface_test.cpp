@@ -55,10 +55,12 @@ TEST(G711Interface, EightySamplesFillFortyWordsInEitherByteOrder) {
         EXPECT_EQ((std::array{plain[0], plain[1], plain[2], plain[3]}),
                   (std::array<std::uint8_t, 4>{0x00, 0x01, 40, 0x00}));
         EXPECT_EQ(plain[84], 0xEE) << "wrote past the 84-byte frame";
-        for (std::size_t i = 0; i < 4; ++i)
+        for (std::size_t i = 0; i < 4; ++i) {
             EXPECT_EQ(exchanged[i], plain[i]);
-        for (std::size_t i = 4; i < 84; ++i)
+        }
+        for (std::size_t i = 4; i < 84; ++i) {
             EXPECT_EQ(exchanged[i], plain[i ^ 1]) << i;
+        }
 
         const Decoded fromPlain = decodeFresh(base, plain.data());
         const Decoded fromExchanged = decodeFresh(variant, exchanged.data());
@@ -78,8 +80,9 @@ TEST(G711Interface, VariantFrameReadWithBaseContextSwapsEachPair) {
     const Decoded wrong = decodeFresh(HI_VOICE_TYPE_G711_ALAW, frame.data());
     EXPECT_EQ(wrong.status, HI_VOICE_OK);
     ASSERT_EQ(wrong.pcm.size(), 160u);
-    for (std::size_t i = 0; i < 160; ++i)
+    for (std::size_t i = 0; i < 160; ++i) {
         EXPECT_EQ(wrong.pcm[i], right.pcm[i ^ 1]);
+    }
 }
 
 TEST(G711Interface, LengthFollowsWholePairsButDecodingNeedsWholeBlocksOf80) {

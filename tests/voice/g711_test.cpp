@@ -37,8 +37,9 @@ TEST(G711, AlawMatchesItuSweepForEveryInput) {
         const std::uint8_t code = encodeAlaw(input[i]);
         codesSeen.insert(code);
         if (code != codes[i] || kAlawDecodeTable[code] != decoded[i]) {
-            if (++mismatches <= 5)
+            if (++mismatches <= 5) {
                 ADD_FAILURE() << "input " << input[i];
+            }
         }
     }
     EXPECT_EQ(mismatches, 0);
@@ -54,8 +55,9 @@ std::vector<int> ulawLevelEnds() {
     int start = -1;
     for (const int end : {31, 95, 223, 479, 991, 2015, 4063, 8159}) {
         const int step = (end - start) / 16;
-        for (int j = 1; j <= 16; ++j)
+        for (int j = 1; j <= 16; ++j) {
             ends.push_back(start + j * step);
+        }
         start = end;
     }
     return ends;
@@ -63,8 +65,9 @@ std::vector<int> ulawLevelEnds() {
 
 int ulawLevel(int magnitude, const std::vector<int>& ends) {
     int level = 0;
-    while (level < 127 && ends[static_cast<std::size_t>(level)] <= magnitude)
+    while (level < 127 && ends[static_cast<std::size_t>(level)] <= magnitude) {
         ++level;
+    }
     return level;
 }
 

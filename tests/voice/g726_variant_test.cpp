@@ -59,15 +59,17 @@ TEST(G726Variant, OutputSaturatesButHistoryKeepsTheUnlimitedHalf) {
 TEST(G726Variant, ToneFlagMakesTheNextSampleATransition) {
     G726VariantState state;
     const auto speech = allSpeech();
-    for (const std::int16_t s : std::span(speech).first(4000))
+    for (const std::int16_t s : std::span(speech).first(4000)) {
         encodeG726VariantSample(state, s);
+    }
     ASSERT_NE(state.a1, 0);
     state.td = 1;
     encodeG726VariantSample(state, 1000);
     EXPECT_EQ(state.a1, 0);
     EXPECT_EQ(state.a2, 0);
-    for (const std::int16_t b : state.b)
+    for (const std::int16_t b : state.b) {
         EXPECT_EQ(b, 0);
+    }
     EXPECT_EQ(state.td, 0);
     EXPECT_EQ(state.ap, 256);
 }
@@ -80,8 +82,9 @@ TEST(G726Variant, ArbitraryCodeWordsKeepTheStateInItsLimits) {
         random = random * 1664525u + 1013904223u;
         // Long runs of one code drive the scale factor and predictor to their extremes.
         const int code = static_cast<int>((random >> 30) & 3);
-        for (int run = (random >> 20) & 15; run >= 0; --run)
+        for (int run = (random >> 20) & 15; run >= 0; --run) {
             decodeG726VariantSample(state, code);
+        }
         ASSERT_GE(state.yu, 544);
         ASSERT_LE(state.yu, 5120);
         ASSERT_GE(state.yl, 544 * 64);
@@ -96,8 +99,9 @@ TEST(G726Variant, PacksEightCodeWordsPerWordFirstInTheTopBits) {
     const auto pcm = std::span(speech).subspan(4000, 161);
     G726VariantState bySample;
     std::vector<int> codes;
-    for (const std::int16_t s : pcm)
+    for (const std::int16_t s : pcm) {
         codes.push_back(encodeG726VariantSample(bySample, s));
+    }
 
     G726VariantState packed;
     std::array<std::uint8_t, 42> words{};

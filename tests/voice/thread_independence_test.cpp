@@ -9,13 +9,13 @@
 #include <vector>
 
 #include "hi_voice.h"
-#include "speech_signal.h"
+#include "speech_signals.h"
 #include "voice_test_support.h"
 
 namespace kinorex::voice {
 namespace {
 
-using Samples = std::vector<std::int16_t>;
+using namespace testing;
 
 // Encodes and decodes the signal in 320-sample frames with one context pair of `type`.
 Samples roundTrip(int type, const Samples& input) {

@@ -5,19 +5,13 @@
 #include <vector>
 
 #include "hi_voice.h"
-#include "speech_signal.h"
+#include "speech_signals.h"
 #include "voice_test_support.h"
 
 namespace kinorex::voice {
 namespace {
 
-using testing::decodeFrame;
-using testing::decoderFor;
-using testing::encodeFrame;
-using testing::encoderFor;
-using testing::makeFrame;
-using Bytes = std::vector<std::uint8_t>;
-using Samples = std::vector<std::int16_t>;
+using namespace testing;
 
 HiVoiceTranscoder transcoderFor(int transcodeType) {
     HiVoiceTranscoder transcoder{};

@@ -3,10 +3,9 @@
 #include <array>
 #include <cstdint>
 
-namespace kinorex {
+#include "recording_layout.h"
 
-inline constexpr int kChannelCount = 16;
-inline constexpr std::uint32_t kAllChannelsMask = 0xFFFF;
+namespace kinorex {
 
 // The 17 check boxes of the channel selection dialog: "All" and one per
 // channel, channels[0] being channel number 1.

@@ -171,7 +171,7 @@ void CKinorexDlg::keyPressEvent(QKeyEvent* event) {
 
 void CKinorexDlg::timerEvent(QTimerEvent* event) {
     if (progressTimer_ != 0 && event->timerId() == progressTimer_) {
-        logic_.timerTick(MainDialogLogic::kProgressTimerId);
+        logic_.timerTick(logicTimerId_);
         return;
     }
     QDialog::timerEvent(event);
@@ -211,11 +211,12 @@ void CKinorexDlg::setProgressPosition(int position) {
     progressBar_->setPosition(position);
 }
 
-// The logic has a single timer; Qt numbers its timers itself, so the logic's
-// id needs no mapping beyond remembering Qt's.
-void CKinorexDlg::armTimer(int /*timerId*/, int milliseconds) {
-    disarmTimer(MainDialogLogic::kProgressTimerId);
+// The logic has a single timer; Qt numbers its timers itself, so the dialog
+// remembers which id of the logic's Qt's timer stands for.
+void CKinorexDlg::armTimer(int timerId, int milliseconds) {
+    disarmTimer(timerId);
     progressTimer_ = startTimer(milliseconds);
+    logicTimerId_ = timerId;
 }
 
 void CKinorexDlg::disarmTimer(int /*timerId*/) {

@@ -68,7 +68,8 @@ private:
     QLineEdit* outputFolderEdit_ = nullptr;
     CTextProgressCtrl* progressBar_ = nullptr;
     // Qt's id of the armed progress timer; 0 while none is armed.
-    int progressTimer_ = 0;
+    int progressTimer_ = 0;  // Qt's id
+    int logicTimerId_ = 0;   // the id the logic armed it with
 };
 
 }  // namespace kinorex

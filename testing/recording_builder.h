@@ -19,7 +19,7 @@ inline constexpr std::size_t kHeaderBytes = 1428;
 
 // One frame record exactly as it goes into the file; every field may be set to anything,
 // valid or not.
-struct FrameRecord {
+struct RawFrameRecord {
     std::uint32_t channelIndex = 0;
     std::uint8_t type = kVideoFrame;
     std::uint8_t audioChannel = 0;
@@ -66,7 +66,7 @@ public:
     RecordingBuilder& video(std::uint32_t channelIndex, Bytes payload, bool keyFrame = true,
                             std::uint8_t audioChannel = 0);
     RecordingBuilder& audio(std::uint32_t channelIndex, Bytes voiceFrame);
-    RecordingBuilder& record(const FrameRecord& frame);
+    RecordingBuilder& record(const RawFrameRecord& frame);
 
     RecordingBuilder& indexBlock(const IndexBlock& block);
     RecordingBuilder& raw(const Bytes& bytes);

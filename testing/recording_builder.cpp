@@ -65,7 +65,7 @@ RecordingBuilder& RecordingBuilder::audio(std::uint32_t channelIndex, Bytes voic
         {.channelIndex = channelIndex, .type = kAudioFrame, .payload = std::move(voiceFrame)});
 }
 
-RecordingBuilder& RecordingBuilder::record(const FrameRecord& frame) {
+RecordingBuilder& RecordingBuilder::record(const RawFrameRecord& frame) {
     std::uint8_t header[24] = {};
     put32(header, frame.channelIndex);
     header[7] = frame.type;
