@@ -22,11 +22,11 @@ G726VariantState loadVariantState(const HiVoiceContext& context) {
 
 }  // namespace
 
-void resetG726Variant(HiVoiceContext& context, std::int16_t /*type*/) {
+void resetG726Variant(HiVoiceContext& context, const CodecEntry& /*codec*/) {
     storeState(context, G726VariantState{});
 }
 
-void encodeG726VariantFrame(HiVoiceContext& context, std::int16_t /*type*/,
+void encodeG726VariantFrame(HiVoiceContext& context, const CodecEntry& /*codec*/,
                             std::span<const std::int16_t> pcm,
                             std::span<std::uint8_t> workPayload) {
     auto state = loadVariantState(context);
@@ -34,7 +34,7 @@ void encodeG726VariantFrame(HiVoiceContext& context, std::int16_t /*type*/,
     storeState(context, state);
 }
 
-void decodeG726VariantFrame(HiVoiceContext& context, std::int16_t /*type*/,
+void decodeG726VariantFrame(HiVoiceContext& context, const CodecEntry& /*codec*/,
                             std::span<std::uint8_t> payload, std::span<std::int16_t> pcm) {
     auto state = loadVariantState(context);
     decodeG726Variant(state, payload, pcm);
