@@ -41,8 +41,9 @@ struct Prediction {
 // FMULT/ACCUM and the scale-factor mix (MIX), from the state at the start of the sample.
 Prediction predict(const G726VariantState& st) {
     std::int64_t sz = 0;
-    for (int i = 0; i < 6; ++i)
+    for (int i = 0; i < 6; ++i) {
         sz += st.b[i] * st.dq[5 - i];  // Bi x DQi, DQ1 is dq[5]
+    }
     const std::int32_t sz32 = wrap32(sz);
     const std::int32_t s = wrap32(std::int64_t{sz32} + st.a1 * st.sr1 + st.a2 * st.sr2);
     const int al = st.ap < 256 ? st.ap >> 2 : 64;
@@ -59,8 +60,9 @@ std::int32_t update(G726VariantState& st, const Prediction& p, int magnitude, bo
     // RECONST and the inverse log (ANTILOG)
     const std::int32_t dql = (p.y >> 2) + Tables::dqln[index];
     std::int32_t dq = ((128 + (dql & 127)) << 7) >> (14 - (dql >> 7));
-    if (negative)
+    if (negative) {
         dq = -dq;
+    }
 
     // FILTA, FILTB
     st.dms = wrap16(st.dms + ((Tables::fi[index] * 512 - st.dms) >> 5));
@@ -170,8 +172,9 @@ void encodeG726Variant(G726VariantState& state, std::span<const std::int16_t> pc
         codeWords[2 * j] = static_cast<std::uint8_t>(word);
         codeWords[2 * j + 1] = static_cast<std::uint8_t>(word >> 8);
     }
-    for (const std::int16_t sample : pcm.subspan(8 * words))
+    for (const std::int16_t sample : pcm.subspan(8 * words)) {
         encodeG726VariantSample(state, sample);
+    }
 }
 
 void decodeG726Variant(G726VariantState& state, std::span<const std::uint8_t> codeWords,
