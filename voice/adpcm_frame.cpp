@@ -1,9 +1,8 @@
-#include "adpcm_frame.h"
+#include "codec_frames.h"
 
 #include <algorithm>
 
 #include "adpcm.h"
-#include "codec_entry.h"
 
 namespace kinorex::voice {
 namespace {
@@ -29,8 +28,6 @@ std::int16_t firstStateWord(std::span<const std::uint8_t> payload) {
 std::int8_t stepIndexWord(std::span<const std::uint8_t> payload) {
     return static_cast<std::int8_t>(std::min<int>(payload[2], kAdpcmMaxStepIndex));
 }
-
-}  // namespace
 
 void resetAdpcm(HiVoiceContext& context, const CodecEntry& /*codec*/) {
     storeState(context, AdpcmState{});
@@ -69,5 +66,9 @@ void decodeAdpcmFrame(HiVoiceContext& context, const CodecEntry& codec,
     decodeAdpcm(state, codes, samples, codec.arrangement.nibbleOrder);
     storeState(context, state);
 }
+
+}  // namespace
+
+const CodecFunctions kAdpcmFrames = {resetAdpcm, encodeAdpcmFrame, decodeAdpcmFrame};
 
 }  // namespace kinorex::voice

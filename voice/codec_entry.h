@@ -66,11 +66,16 @@ using EncodeFunction = void (*)(HiVoiceContext& context, const CodecEntry& codec
 using DecodeFunction = void (*)(HiVoiceContext& context, const CodecEntry& codec,
                                 std::span<std::uint8_t> payload, std::span<std::int16_t> pcm);
 
-struct CodecEntry {
-    std::int16_t type;
+// A codec's three frame functions; types that share a codec share them.
+struct CodecFunctions {
     ResetFunction reset;
     EncodeFunction encode;
     DecodeFunction decode;
+};
+
+struct CodecEntry {
+    std::int16_t type;
+    const CodecFunctions& functions;
     FrameLayout layout;
     LengthRule decodeLengths;
     CodeArrangement arrangement = {};

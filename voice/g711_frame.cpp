@@ -1,8 +1,9 @@
-#include "g711_frame.h"
+#include "codec_frames.h"
 
 #include "g711.h"
 
 namespace kinorex::voice {
+namespace {
 
 void resetG711(HiVoiceContext& /*context*/, const CodecEntry& /*codec*/) {}
 
@@ -17,5 +18,9 @@ void decodeG711Frame(HiVoiceContext& /*context*/, const CodecEntry& codec,
                      std::span<std::uint8_t> payload, std::span<std::int16_t> pcm) {
     decodeG711(codec.arrangement.law, codec.arrangement.byteOrder, payload, pcm);
 }
+
+}  // namespace
+
+const CodecFunctions kG711Frames = {resetG711, encodeG711Frame, decodeG711Frame};
 
 }  // namespace kinorex::voice

@@ -1,8 +1,7 @@
-#include "g726_frame.h"
+#include "codec_frames.h"
 
 #include <algorithm>
 
-#include "codec_entry.h"
 #include "g726.h"
 
 namespace kinorex::voice {
@@ -34,8 +33,6 @@ G726State loadG726State(const HiVoiceContext& context, const CodecEntry& codec) 
     return state;
 }
 
-}  // namespace
-
 void resetG726(HiVoiceContext& context, const CodecEntry& codec) {
     G726State state;
     g726Reset(state, codec.layout.bitsPerSample);
@@ -62,5 +59,9 @@ void decodeG726Frame(HiVoiceContext& context, const CodecEntry& codec,
     g726DecodeBlock(state, payload, pcm);
     storeState(context, state);
 }
+
+}  // namespace
+
+const CodecFunctions kG726Frames = {resetG726, encodeG726Frame, decodeG726Frame};
 
 }  // namespace kinorex::voice

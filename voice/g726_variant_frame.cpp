@@ -1,8 +1,7 @@
-#include "g726_variant_frame.h"
+#include "codec_frames.h"
 
 #include <algorithm>
 
-#include "codec_entry.h"
 #include "g726_variant.h"
 
 namespace kinorex::voice {
@@ -19,8 +18,6 @@ G726VariantState loadVariantState(const HiVoiceContext& context) {
     state.yl = std::clamp(state.yl, 544 << 6, 5120 << 6);
     return state;
 }
-
-}  // namespace
 
 void resetG726Variant(HiVoiceContext& context, const CodecEntry& /*codec*/) {
     storeState(context, G726VariantState{});
@@ -40,5 +37,10 @@ void decodeG726VariantFrame(HiVoiceContext& context, const CodecEntry& /*codec*/
     decodeG726Variant(state, payload, pcm);
     storeState(context, state);
 }
+
+}  // namespace
+
+const CodecFunctions kG726VariantFrames = {resetG726Variant, encodeG726VariantFrame,
+                                           decodeG726VariantFrame};
 
 }  // namespace kinorex::voice
