@@ -15,11 +15,7 @@
 namespace kinorex::voice {
 namespace {
 
-using testing::decodeFrame;
-using testing::decoderFor;
-using testing::encodeFrame;
-using testing::encoderFor;
-using Samples = std::vector<std::int16_t>;
+using namespace testing;
 
 constexpr std::size_t kSignalSamples = 8000 * 30;
 

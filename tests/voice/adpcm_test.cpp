@@ -12,13 +12,7 @@
 namespace kinorex::voice {
 namespace {
 
-using testing::decodeFrame;
-using testing::decoderFor;
-using testing::encodeFrame;
-using testing::encoderFor;
-using testing::makeFrame;
-using Bytes = std::vector<std::uint8_t>;
-using Samples = std::vector<std::int16_t>;
+using namespace testing;
 
 AdpcmState stateOf(const HiVoiceContext& context) {
     return loadState<AdpcmState>(context);

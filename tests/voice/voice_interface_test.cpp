@@ -14,11 +14,7 @@
 namespace kinorex::voice {
 namespace {
 
-using testing::decoderFor;
-using testing::encoderFor;
-using testing::makeFrame;
-using Bytes = std::vector<std::uint8_t>;
-using Samples = std::vector<std::int16_t>;
+using namespace testing;
 
 // Values that no codec type will ever take, however many codecs join.
 constexpr std::array kNeverCodecTypes = {0, 8, 33, 34, 64, 69, 97, -1, 0x7FFF};

@@ -9,6 +9,9 @@
 
 namespace kinorex::voice::testing {
 
+using Bytes = std::vector<std::uint8_t>;
+using Samples = std::vector<std::int16_t>;
+
 // A voice frame with the given payload; the length byte defaults to the payload's words.
 inline std::vector<std::uint8_t> makeFrame(const std::vector<std::uint8_t>& payload,
                                            int length = -1, std::uint16_t mark = 0x0100) {
