@@ -118,20 +118,6 @@ std::uint8_t packPair(std::uint32_t earlier, std::uint32_t later, NibbleOrder or
 
 }  // namespace
 
-std::uint8_t encodeAdpcmSample(AdpcmState& state, std::int16_t sample) {
-    Registers registers(state);
-    const auto code = registers.encode(sample);
-    registers.storeInto(state);
-    return static_cast<std::uint8_t>(code);
-}
-
-std::int16_t decodeAdpcmSample(AdpcmState& state, std::uint8_t code) {
-    Registers registers(state);
-    registers.apply(code & 0x0F);
-    registers.storeInto(state);
-    return state.predicted;
-}
-
 void encodeAdpcm(AdpcmState& state, std::span<const std::int16_t> pcm,
                  std::span<std::uint8_t> codeBytes, NibbleOrder order) {
     Registers registers(state);

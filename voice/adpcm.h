@@ -17,9 +17,6 @@ inline constexpr int kAdpcmMaxStepIndex = 88;
 // Which nibble of a code byte holds the earlier of its two codes.
 enum class NibbleOrder { kHighFirst, kLowFirst };
 
-std::uint8_t encodeAdpcmSample(AdpcmState& state, std::int16_t sample);
-std::int16_t decodeAdpcmSample(AdpcmState& state, std::uint8_t code);
-
 // Encodes every sample of pcm into the state and packs the codes two per byte into codeBytes
 // (at least pcm.size() / 2 bytes); the code of an odd last sample is not stored.
 void encodeAdpcm(AdpcmState& state, std::span<const std::int16_t> pcm,

@@ -1,17 +1,16 @@
-#include "adpcm_frame.h"
+#include "codec_frames.h"
 
 #include <algorithm>
 
 #include "adpcm.h"
-#include "codec_entry.h"
 
 namespace kinorex::voice {
 namespace {
 
 constexpr std::size_t kStateBytes = 4;  // predicted sample word, step index word
 
-// Types 3 and 35 start every frame with the state it was encoded from, so a decoder can join
-// a stream at any frame.
+// Types with state words start every frame with the state it was encoded from, so a decoder can
+// join a stream at any frame.
 void writeStateWords(std::span<std::uint8_t> payload, std::int16_t first, std::int8_t stepIndex) {
     const auto word = static_cast<std::uint16_t>(first);
     payload[0] = static_cast<std::uint8_t>(word & 0xFF);
@@ -30,52 +29,46 @@ std::int8_t stepIndexWord(std::span<const std::uint8_t> payload) {
     return static_cast<std::int8_t>(std::min<int>(payload[2], kAdpcmMaxStepIndex));
 }
 
-}  // namespace
-
-void resetAdpcm(HiVoiceContext& context, std::int16_t /*type*/) {
+void resetAdpcm(HiVoiceContext& context, const CodecEntry& /*codec*/) {
     storeState(context, AdpcmState{});
 }
 
-void encodeAdpcmFrame(HiVoiceContext& context, std::int16_t type, std::span<const std::int16_t> pcm,
-                      std::span<std::uint8_t> workPayload) {
+void encodeAdpcmFrame(HiVoiceContext& context, const CodecEntry& codec,
+                      std::span<const std::int16_t> pcm, std::span<std::uint8_t> workPayload) {
     auto state = loadState<AdpcmState>(context);
-    switch (type) {
-        case HI_VOICE_TYPE_ADPCM:
-            writeStateWords(workPayload, state.predicted, state.stepIndex);
-            encodeAdpcm(state, pcm, workPayload.subspan(kStateBytes), NibbleOrder::kHighFirst);
-            break;
-        case HI_VOICE_TYPE_ADPCM_FIRST_SAMPLE:
-            state.predicted = pcm[0];
-            writeStateWords(workPayload, state.predicted, state.stepIndex);
-            encodeAdpcm(state, pcm.subspan(1), workPayload.subspan(kStateBytes),
-                        NibbleOrder::kLowFirst);
-            break;
-        default:  // HI_VOICE_TYPE_ADPCM_STATELESS
-            encodeAdpcm(state, pcm, workPayload, NibbleOrder::kHighFirst);
-            break;
+    auto samples = pcm;
+    auto codes = workPayload;
+    if (codec.layout.leadingSamples > 0) {
+        state.predicted = pcm[0];
+        samples = pcm.subspan(1);
     }
+    if (codec.layout.stateWords > 0) {
+        writeStateWords(workPayload, state.predicted, state.stepIndex);
+        codes = workPayload.subspan(kStateBytes);
+    }
+    encodeAdpcm(state, samples, codes, codec.arrangement.nibbleOrder);
     storeState(context, state);
 }
 
-void decodeAdpcmFrame(HiVoiceContext& context, std::int16_t type, std::span<std::uint8_t> payload,
-                      std::span<std::int16_t> pcm) {
+void decodeAdpcmFrame(HiVoiceContext& context, const CodecEntry& codec,
+                      std::span<std::uint8_t> payload, std::span<std::int16_t> pcm) {
     auto state = loadState<AdpcmState>(context);
-    switch (type) {
-        case HI_VOICE_TYPE_ADPCM:
-            state = {firstStateWord(payload), stepIndexWord(payload)};
-            decodeAdpcm(state, payload.subspan(kStateBytes), pcm, NibbleOrder::kHighFirst);
-            break;
-        case HI_VOICE_TYPE_ADPCM_FIRST_SAMPLE:
-            state = {firstStateWord(payload), stepIndexWord(payload)};
-            pcm[0] = state.predicted;
-            decodeAdpcm(state, payload.subspan(kStateBytes), pcm.subspan(1),
-                        NibbleOrder::kLowFirst);
-            break;
-        default:  // HI_VOICE_TYPE_ADPCM_STATELESS
-            decodeAdpcm(state, payload, pcm, NibbleOrder::kHighFirst);
-            break;
+    auto codes = payload;
+    auto samples = pcm;
+    if (codec.layout.stateWords > 0) {
+        state = {firstStateWord(payload), stepIndexWord(payload)};
+        codes = payload.subspan(kStateBytes);
     }
+    if (codec.layout.leadingSamples > 0) {
+        pcm[0] = state.predicted;
+        samples = pcm.subspan(1);
+    }
+    decodeAdpcm(state, codes, samples, codec.arrangement.nibbleOrder);
     storeState(context, state);
 }
+
+}  // namespace
+
+const CodecFunctions kAdpcmFrames = {resetAdpcm, encodeAdpcmFrame, decodeAdpcmFrame};
 
 }  // namespace kinorex::voice

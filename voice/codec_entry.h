@@ -5,6 +5,9 @@
 #include <span>
 #include <type_traits>
 
+#include "adpcm.h"
+#include "g711.h"
+#include "g726.h"
 #include "hi_voice.h"
 
 namespace kinorex::voice {
@@ -36,28 +39,46 @@ struct LengthRule {
     }
 };
 
-// Initialises the codec state in context for type; the interface stores the type afterwards.
-using ResetFunction = void (*)(HiVoiceContext& context, std::int16_t type);
+// How a type arranges its codes, beyond its layout's bits per sample. Types that share a codec
+// differ only here and in their layout; each codec's frame functions read the fields that
+// concern it.
+struct CodeArrangement {
+    G711Law law = G711Law::kAlaw;
+    G711ByteOrder byteOrder = G711ByteOrder::kSampleOrder;
+    G726BitOrder bitOrder = G726BitOrder::kLsbFirst;
+    NibbleOrder nibbleOrder = NibbleOrder::kHighFirst;
+};
+
+struct CodecEntry;
+
+// Initialises the codec state in context for codec; the interface stores the type afterwards.
+using ResetFunction = void (*)(HiVoiceContext& context, const CodecEntry& codec);
 
 // Encodes every sample of pcm against the context's state and writes the payload from the
 // start of workPayload (960 bytes). Only the first 2 * layout.lengthFor(pcm.size()) bytes are
 // carried in the frame; the interface writes the header.
-using EncodeFunction = void (*)(HiVoiceContext& context, std::int16_t type,
+using EncodeFunction = void (*)(HiVoiceContext& context, const CodecEntry& codec,
                                 std::span<const std::int16_t> pcm,
                                 std::span<std::uint8_t> workPayload);
 
 // Decodes a payload whose length the rule accepted into pcm, which holds exactly
 // layout.samplesIn(L) samples. The payload is the caller's frame.
-using DecodeFunction = void (*)(HiVoiceContext& context, std::int16_t type,
+using DecodeFunction = void (*)(HiVoiceContext& context, const CodecEntry& codec,
                                 std::span<std::uint8_t> payload, std::span<std::int16_t> pcm);
 
-struct CodecEntry {
-    std::int16_t type;
+// A codec's three frame functions; types that share a codec share them.
+struct CodecFunctions {
     ResetFunction reset;
     EncodeFunction encode;
     DecodeFunction decode;
+};
+
+struct CodecEntry {
+    std::int16_t type;
+    const CodecFunctions& functions;
     FrameLayout layout;
     LengthRule decodeLengths;
+    CodeArrangement arrangement = {};
 };
 
 // The entry for a codec type, or nullptr when no codec handles it.

@@ -36,12 +36,14 @@ constexpr std::uint8_t computeUlaw(std::int16_t sample) {
         mask = 0x7F;
         x = -x;
     }
-    if (x > 8159)
+    if (x > 8159) {
         x = 8159;
+    }
     x += 33;
     const int segment = highestBit(x) - 5;
-    if (segment == 8)
+    if (segment == 8) {
         return static_cast<std::uint8_t>(0x7F ^ mask);
+    }
     const int q = (x >> (segment + 1)) & 0x0F;
     return static_cast<std::uint8_t>(((segment << 4) | q) ^ mask);
 }
@@ -69,8 +71,9 @@ std::uint8_t lookUp(const std::array<std::uint8_t, kSize>& table, std::int16_t s
 template <int kIgnoredBits, std::size_t kSize>
 void encodeCodes(const std::array<std::uint8_t, kSize>& table, std::span<const std::int16_t> pcm,
                  std::size_t flip, std::uint8_t* codes) {
-    for (std::size_t i = 0; i < pcm.size(); ++i)
+    for (std::size_t i = 0; i < pcm.size(); ++i) {
         codes[i ^ flip] = lookUp<kIgnoredBits>(table, pcm[i]);
+    }
 }
 
 }  // namespace
@@ -96,8 +99,9 @@ void decodeG711(G711Law law, G711ByteOrder order, std::span<const std::uint8_t> 
                 std::span<std::int16_t> pcm) {
     const auto& table = law == G711Law::kAlaw ? kAlawDecodeTable : kUlawDecodeTable;
     const std::size_t flip = indexFlip(order);
-    for (std::size_t i = 0; i < pcm.size(); ++i)
+    for (std::size_t i = 0; i < pcm.size(); ++i) {
         pcm[i] = table[codeBytes[i ^ flip]];
+    }
 }
 
 }  // namespace kinorex::voice

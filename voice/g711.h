@@ -25,8 +25,9 @@ constexpr std::array<std::int16_t, 256> makeAlawDecodeTable() {
         const int q = a & 0x0F;
         const int segment = (a >> 4) & 7;
         int t = segment == 0 ? (q << 4) + 8 : (q << 4) + 0x108;
-        if (segment > 1)
+        if (segment > 1) {
             t <<= segment - 1;
+        }
         table[static_cast<std::size_t>(code)] = static_cast<std::int16_t>((a & 0x80) ? t : -t);
     }
     return table;

@@ -6,6 +6,8 @@
 #include <cassert>
 #include <cstdlib>
 
+#include "g726_rates.h"
+
 // The per-sample coder follows the block diagrams of G.726's computational
 // details; each step names the blocks it implements. Sums are formed in 32
 // bits and wrapped where the Recommendation holds them in 16-bit registers
@@ -13,49 +15,6 @@
 
 namespace kinorex::voice {
 namespace {
-
-// The rate-specific tables of the Recommendation in integer form, signed
-// rather than 12-bit two's complement. dqln, wi and fi are indexed by the
-// code word's magnitude |I|. The rate is a template argument throughout, so
-// that each rate's coder is compiled with its tables and widths as constants.
-template <int kBits>
-struct Rate;
-
-template <>
-struct Rate<2> {
-    static constexpr std::array<std::int16_t, 1> quan = {261};       // QUAN: decision levels
-    static constexpr std::array<std::int16_t, 2> dqln = {116, 365};  // RECONST
-    static constexpr std::array<std::int16_t, 2> wi = {-22, 439};    // FUNCTW
-    static constexpr std::array<std::int16_t, 2> fi = {0, 7};        // FUNCTF
-};
-
-template <>
-struct Rate<3> {
-    static constexpr std::array<std::int16_t, 3> quan = {8, 218, 331};
-    static constexpr std::array<std::int16_t, 4> dqln = {-2048, 135, 273, 373};
-    static constexpr std::array<std::int16_t, 4> wi = {-4, 30, 137, 582};
-    static constexpr std::array<std::int16_t, 4> fi = {0, 1, 2, 7};
-};
-
-template <>
-struct Rate<4> {
-    static constexpr std::array<std::int16_t, 7> quan = {-124, 80, 178, 246, 300, 349, 400};
-    static constexpr std::array<std::int16_t, 8> dqln = {-2048, 4, 135, 213, 273, 323, 373, 425};
-    static constexpr std::array<std::int16_t, 8> wi = {-12, 18, 41, 64, 112, 198, 355, 1122};
-    static constexpr std::array<std::int16_t, 8> fi = {0, 0, 0, 1, 1, 1, 3, 7};
-};
-
-template <>
-struct Rate<5> {
-    static constexpr std::array<std::int16_t, 15> quan = {-122, -16, 68,  139, 198, 250, 298, 339,
-                                                          378,  413, 445, 475, 502, 528, 553};
-    static constexpr std::array<std::int16_t, 16> dqln = {-2048, -66, 28,  104, 169, 224, 274, 318,
-                                                          358,   395, 429, 459, 488, 514, 539, 566};
-    static constexpr std::array<std::int16_t, 16> wi = {14,  14,  24,  39,  40,  41,  58,  100,
-                                                        141, 179, 219, 280, 358, 440, 529, 696};
-    static constexpr std::array<std::int16_t, 16> fi = {0, 0, 0, 0, 0, 1, 1, 1,
-                                                        1, 1, 2, 3, 4, 5, 6, 6};
-};
 
 // QUAN as one look-up: the magnitude |I| for every DLN between the lowest and
 // the highest decision level of any rate. DLN outside that span is clamped
@@ -69,7 +28,7 @@ constexpr auto kMagnitudeByDln = [] {
     std::array<std::uint8_t, kDlnHighest - kDlnLowest + 1> table{};
     for (std::int32_t dln = kDlnLowest; dln <= kDlnHighest; ++dln) {
         std::uint8_t magnitude = 0;
-        for (std::int16_t level : Rate<kBits>::quan) {
+        for (std::int16_t level : G726Rate<kBits>::quan) {
             magnitude += dln >= level ? 1 : 0;
         }
         table[static_cast<std::size_t>(dln - kDlnLowest)] = magnitude;
@@ -279,7 +238,7 @@ constexpr std::int32_t negateIf(std::int32_t mask, std::int32_t value) {
 // word in `value`), with the rate fixed at compile time.
 template <int kBits, G726Direction kDirection>
 [[gnu::always_inline]] inline G726Sample codeSample(Registers& s, std::int32_t value) {
-    using Tables = Rate<kBits>;
+    using Tables = G726Rate<kBits>;
 
     // LIMA, MIX: the scale factor, between the fast and the slow one. The
     // product is divided by 64 rounding toward zero.

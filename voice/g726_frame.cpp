@@ -1,32 +1,20 @@
-#include "g726_frame.h"
+#include "codec_frames.h"
 
 #include <algorithm>
 
-#include "codec_entry.h"
 #include "g726.h"
 
 namespace kinorex::voice {
 namespace {
 
-constexpr std::int16_t kMsbFirstFamily = 0x20;
-
-// Types 4..7 and 36..39 code 2..5 bits per sample.
-int bitsOf(std::int16_t type) {
-    return (type & 0x1F) - 2;
-}
-
-bool msbFirst(std::int16_t type) {
-    return (type & kMsbFirstFamily) != 0;
-}
-
 // The context is caller memory and may hold anything. Every field is brought into the range
-// the coder itself keeps it in (the code word width follows from the type), so that a scribbled
+// the coder itself keeps it in (the code word width follows from the codec), so that a scribbled
 // context gives wrong samples but never table indexes, shifts or products out of range; a state
 // the coder wrote passes unchanged.
-G726State loadG726State(const HiVoiceContext& context, std::int16_t type) {
+G726State loadG726State(const HiVoiceContext& context, const CodecEntry& codec) {
     auto state = loadState<G726State>(context);
     state.sampleWidth = 2;
-    state.bits = bitsOf(type);
+    state.bits = codec.layout.bitsPerSample;
     state.a2 = std::clamp(state.a2, -12288, 12288);
     state.a1 = std::clamp(state.a1, -(15360 - state.a2), 15360 - state.a2);
     state.ap = std::clamp(state.ap, 0, 1023);
@@ -45,34 +33,35 @@ G726State loadG726State(const HiVoiceContext& context, std::int16_t type) {
     return state;
 }
 
-}  // namespace
-
-void resetG726(HiVoiceContext& context, std::int16_t type) {
+void resetG726(HiVoiceContext& context, const CodecEntry& codec) {
     G726State state;
-    g726Reset(state, bitsOf(type));
+    g726Reset(state, codec.layout.bitsPerSample);
     storeState(context, state);
 }
 
-void encodeG726Frame(HiVoiceContext& context, std::int16_t type, std::span<const std::int16_t> pcm,
-                     std::span<std::uint8_t> workPayload) {
-    auto state = loadG726State(context, type);
+void encodeG726Frame(HiVoiceContext& context, const CodecEntry& codec,
+                     std::span<const std::int16_t> pcm, std::span<std::uint8_t> workPayload) {
+    auto state = loadG726State(context, codec);
     // The work payload past the codes is zero, so a frame whose length cuts a code word
     // carries its bits in the frame's own order.
-    g726EncodeBlock(state, pcm, workPayload,
-                    msbFirst(type) ? G726BitOrder::kMsbFirst : G726BitOrder::kLsbFirst);
+    g726EncodeBlock(state, pcm, workPayload, codec.arrangement.bitOrder);
     storeState(context, state);
 }
 
-void decodeG726Frame(HiVoiceContext& context, std::int16_t type, std::span<std::uint8_t> payload,
-                     std::span<std::int16_t> pcm) {
-    auto state = loadG726State(context, type);
-    if (msbFirst(type)) {
+void decodeG726Frame(HiVoiceContext& context, const CodecEntry& codec,
+                     std::span<std::uint8_t> payload, std::span<std::int16_t> pcm) {
+    auto state = loadG726State(context, codec);
+    if (codec.arrangement.bitOrder == G726BitOrder::kMsbFirst) {
         // Accepted lengths carry whole code words, so this repack always succeeds; it is done
         // in the caller's frame, which then reads as the base type's.
-        g726RepackToLsbFirst(payload, bitsOf(type));
+        g726RepackToLsbFirst(payload, state.bits);
     }
     g726DecodeBlock(state, payload, pcm);
     storeState(context, state);
 }
+
+}  // namespace
+
+const CodecFunctions kG726Frames = {resetG726, encodeG726Frame, decodeG726Frame};
 
 }  // namespace kinorex::voice

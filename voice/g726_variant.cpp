@@ -4,15 +4,15 @@
 #include <bit>
 #include <cstdlib>
 
+#include "g726_rates.h"
+
 namespace kinorex::voice {
 
 namespace {
 
-// G.726 16 kbit/s tables, indexed by the magnitude |I| of the code word.
-constexpr int kDqln[2] = {116, 365};  // reconstruction levels, log domain
-constexpr int kWi[2] = {-22, 439};    // scale-factor multipliers
-constexpr int kFi[2] = {0, 7};        // rate-of-change values
-constexpr int kDecisionLevel = 261;   // DLN at or above it quantizes to |I| = 1
+// G.726's 16 kbit/s tables, indexed by the magnitude |I| of the code word.
+using Tables = G726Rate<2>;
+constexpr int kDecisionLevel = Tables::quan[0];  // DLN at or above it quantizes to |I| = 1
 
 // The state's 16-bit fields and the 32-bit sums wrap in two's complement. The wide intermediates
 // and these narrowing conversions (defined as modular since C++20) keep that exact without
@@ -41,8 +41,9 @@ struct Prediction {
 // FMULT/ACCUM and the scale-factor mix (MIX), from the state at the start of the sample.
 Prediction predict(const G726VariantState& st) {
     std::int64_t sz = 0;
-    for (int i = 0; i < 6; ++i)
+    for (int i = 0; i < 6; ++i) {
         sz += st.b[i] * st.dq[5 - i];  // Bi x DQi, DQ1 is dq[5]
+    }
     const std::int32_t sz32 = wrap32(sz);
     const std::int32_t s = wrap32(std::int64_t{sz32} + st.a1 * st.sr1 + st.a2 * st.sr2);
     const int al = st.ap < 256 ? st.ap >> 2 : 64;
@@ -54,18 +55,21 @@ Prediction predict(const G726VariantState& st) {
 // Everything after the quantizer, identical in encoder and decoder. Returns the reconstructed
 // sample R before any limiting.
 std::int32_t update(G726VariantState& st, const Prediction& p, int magnitude, bool negative) {
+    const auto index = static_cast<std::size_t>(magnitude);
+
     // RECONST and the inverse log (ANTILOG)
-    const std::int32_t dql = (p.y >> 2) + kDqln[magnitude];
+    const std::int32_t dql = (p.y >> 2) + Tables::dqln[index];
     std::int32_t dq = ((128 + (dql & 127)) << 7) >> (14 - (dql >> 7));
-    if (negative)
+    if (negative) {
         dq = -dq;
+    }
 
     // FILTA, FILTB
-    st.dms = wrap16(st.dms + ((kFi[magnitude] * 512 - st.dms) >> 5));
-    st.dml = wrap16(st.dml + ((kFi[magnitude] * 2048 - st.dml) >> 7));
+    st.dms = wrap16(st.dms + ((Tables::fi[index] * 512 - st.dms) >> 5));
+    st.dml = wrap16(st.dml + ((Tables::fi[index] * 2048 - st.dml) >> 7));
 
     // FILTD, LIMB
-    const std::int32_t yut = p.y + ((kWi[magnitude] * 32 - p.y) >> 5);
+    const std::int32_t yut = p.y + ((Tables::wi[index] * 32 - p.y) >> 5);
     st.yu = static_cast<std::int16_t>(std::clamp(yut, 544, 5120));
 
     // TRANS, against the slow scale factor of the start of the sample
@@ -168,8 +172,9 @@ void encodeG726Variant(G726VariantState& state, std::span<const std::int16_t> pc
         codeWords[2 * j] = static_cast<std::uint8_t>(word);
         codeWords[2 * j + 1] = static_cast<std::uint8_t>(word >> 8);
     }
-    for (const std::int16_t sample : pcm.subspan(8 * words))
+    for (const std::int16_t sample : pcm.subspan(8 * words)) {
         encodeG726VariantSample(state, sample);
+    }
 }
 
 void decodeG726Variant(G726VariantState& state, std::span<const std::uint8_t> codeWords,

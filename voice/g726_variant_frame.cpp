@@ -1,8 +1,7 @@
-#include "g726_variant_frame.h"
+#include "codec_frames.h"
 
 #include <algorithm>
 
-#include "codec_entry.h"
 #include "g726_variant.h"
 
 namespace kinorex::voice {
@@ -20,13 +19,11 @@ G726VariantState loadVariantState(const HiVoiceContext& context) {
     return state;
 }
 
-}  // namespace
-
-void resetG726Variant(HiVoiceContext& context, std::int16_t /*type*/) {
+void resetG726Variant(HiVoiceContext& context, const CodecEntry& /*codec*/) {
     storeState(context, G726VariantState{});
 }
 
-void encodeG726VariantFrame(HiVoiceContext& context, std::int16_t /*type*/,
+void encodeG726VariantFrame(HiVoiceContext& context, const CodecEntry& /*codec*/,
                             std::span<const std::int16_t> pcm,
                             std::span<std::uint8_t> workPayload) {
     auto state = loadVariantState(context);
@@ -34,11 +31,16 @@ void encodeG726VariantFrame(HiVoiceContext& context, std::int16_t /*type*/,
     storeState(context, state);
 }
 
-void decodeG726VariantFrame(HiVoiceContext& context, std::int16_t /*type*/,
+void decodeG726VariantFrame(HiVoiceContext& context, const CodecEntry& /*codec*/,
                             std::span<std::uint8_t> payload, std::span<std::int16_t> pcm) {
     auto state = loadVariantState(context);
     decodeG726Variant(state, payload, pcm);
     storeState(context, state);
 }
+
+}  // namespace
+
+const CodecFunctions kG726VariantFrames = {resetG726Variant, encodeG726VariantFrame,
+                                           decodeG726VariantFrame};
 
 }  // namespace kinorex::voice

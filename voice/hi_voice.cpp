@@ -36,7 +36,7 @@ std::int32_t reset(HiVoiceContext* context, std::int32_t codecType, std::int32_t
     const std::int16_t type = typeOf(codecType);
     const CodecEntry* codec = findCodec(type);
     if (codec != nullptr) {
-        codec->reset(*context, type);
+        codec->functions.reset(*context, *codec);
     }
     context->codecType = type;
     return codec != nullptr ? HI_VOICE_OK : unrecognised;
@@ -92,9 +92,8 @@ std::int32_t HI_VOICE_EncodeFrame(HiVoiceContext* context, const std::int16_t* p
     // group); they go to this scratch frame, never past the caller's 4 + 2 * L bytes.
     std::array<std::uint8_t, HI_VOICE_FRAME_HEADER_BYTES + kMaxPayloadBytes> work{};
     const int length = codec->layout.lengthFor(sampleCount);
-    codec->encode(*context, context->codecType,
-                  std::span(pcm, static_cast<std::size_t>(sampleCount)),
-                  std::span(work).subspan(HI_VOICE_FRAME_HEADER_BYTES));
+    codec->functions.encode(*context, *codec, std::span(pcm, static_cast<std::size_t>(sampleCount)),
+                            std::span(work).subspan(HI_VOICE_FRAME_HEADER_BYTES));
     writeHeader(work.data(), length);
     std::memcpy(frame, work.data(), HI_VOICE_FRAME_HEADER_BYTES + 2 * std::size_t(length));
     return HI_VOICE_OK;
@@ -128,9 +127,9 @@ std::int32_t HI_VOICE_DecodeFrame(HiVoiceContext* context, std::uint8_t* frame, 
         return HI_VOICE_ERR_DEC_LENGTH;
     }
     const int samples = codec->layout.samplesIn(length);
-    codec->decode(*context, context->codecType,
-                  std::span(frame + HI_VOICE_FRAME_HEADER_BYTES, 2 * std::size_t(length)),
-                  std::span(pcm, static_cast<std::size_t>(samples)));
+    codec->functions.decode(*context, *codec,
+                            std::span(frame + HI_VOICE_FRAME_HEADER_BYTES, 2 * std::size_t(length)),
+                            std::span(pcm, static_cast<std::size_t>(samples)));
     *sampleCount = static_cast<std::int16_t>(samples);
     return HI_VOICE_OK;
 }

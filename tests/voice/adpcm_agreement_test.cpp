@@ -29,7 +29,7 @@ Samples reconstruct(const Samples& input) {
     AdpcmState state;
     Samples output;
     for (const auto sample : input) {
-        encodeAdpcmSample(state, sample);
+        encodeAdpcm(state, std::span(&sample, 1), {}, NibbleOrder::kHighFirst);
         output.push_back(state.predicted);
     }
     return output;
@@ -91,7 +91,7 @@ TEST(AdpcmAgreement, Type35RestartsEachFrameFromItsFirstSample) {
             state.predicted = input;
             ASSERT_EQ(decoded.samples[i], input) << "at " << i;
         } else {
-            encodeAdpcmSample(state, input);
+            encodeAdpcm(state, std::span(&input, 1), {}, NibbleOrder::kHighFirst);
             ASSERT_EQ(decoded.samples[i], state.predicted) << "at " << i;
         }
     }

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "adpcm.h"
@@ -14,6 +16,24 @@ using namespace testing;
 
 AdpcmState stateOf(const HiVoiceContext& context) {
     return loadState<AdpcmState>(context);
+}
+
+// One sample through the block coder: a pair stores its earlier code, a lone sample only
+// advances the state.
+std::uint8_t encodeAdpcmSample(AdpcmState& state, std::int16_t sample) {
+    AdpcmState pairState = state;
+    std::uint8_t codes = 0;
+    encodeAdpcm(pairState, std::array{sample, sample}, std::span(&codes, 1),
+                NibbleOrder::kHighFirst);
+    encodeAdpcm(state, std::span(&sample, 1), {}, NibbleOrder::kHighFirst);
+    return static_cast<std::uint8_t>(codes >> 4);
+}
+
+std::int16_t decodeAdpcmSample(AdpcmState& state, std::uint8_t code) {
+    std::int16_t sample = 0;
+    decodeAdpcm(state, std::array{static_cast<std::uint8_t>(code << 4)}, std::span(&sample, 1),
+                NibbleOrder::kHighFirst);
+    return sample;
 }
 
 TEST(Adpcm, FourSamplesOf1000GiveTheReferenceFrameAndState) {

@@ -13,11 +13,9 @@ using Bytes = std::vector<std::uint8_t>;
 using Samples = std::vector<std::int16_t>;
 
 // A voice frame with the given payload; the length byte defaults to the payload's words.
-inline std::vector<std::uint8_t> makeFrame(const std::vector<std::uint8_t>& payload,
-                                           int length = -1, std::uint16_t mark = 0x0100) {
-    std::vector<std::uint8_t> frame = {
-        static_cast<std::uint8_t>(mark & 0xFF), static_cast<std::uint8_t>(mark >> 8),
-        static_cast<std::uint8_t>(length < 0 ? payload.size() / 2 : length), 0};
+inline Bytes makeFrame(const Bytes& payload, int length = -1, std::uint16_t mark = 0x0100) {
+    Bytes frame = {static_cast<std::uint8_t>(mark & 0xFF), static_cast<std::uint8_t>(mark >> 8),
+                   static_cast<std::uint8_t>(length < 0 ? payload.size() / 2 : length), 0};
     frame.insert(frame.end(), payload.begin(), payload.end());
     return frame;
 }
@@ -35,9 +33,8 @@ inline HiVoiceContext decoderFor(int type) {
 }
 
 // Encodes one frame and returns exactly the bytes the encoder reports through the length byte.
-inline std::vector<std::uint8_t> encodeFrame(HiVoiceContext& context,
-                                             const std::vector<std::int16_t>& pcm) {
-    std::vector<std::uint8_t> frame(HI_VOICE_MAX_ENCODED_BYTES);
+inline Bytes encodeFrame(HiVoiceContext& context, const Samples& pcm) {
+    Bytes frame(HI_VOICE_MAX_ENCODED_BYTES);
     EXPECT_EQ(HI_VOICE_EncodeFrame(&context, pcm.data(), frame.data(),
                                    static_cast<std::int16_t>(pcm.size())),
               HI_VOICE_OK);
@@ -46,9 +43,8 @@ inline std::vector<std::uint8_t> encodeFrame(HiVoiceContext& context,
 }
 
 // Decodes one frame, expecting success, and returns the samples.
-inline std::vector<std::int16_t> decodeFrame(HiVoiceContext& context,
-                                             std::vector<std::uint8_t> frame) {
-    std::vector<std::int16_t> pcm(HI_VOICE_MAX_DECODED_SAMPLES);
+inline Samples decodeFrame(HiVoiceContext& context, Bytes frame) {
+    Samples pcm(HI_VOICE_MAX_DECODED_SAMPLES);
     std::int16_t count = -1;
     EXPECT_EQ(HI_VOICE_DecodeFrame(&context, frame.data(), pcm.data(), &count), HI_VOICE_OK);
     pcm.resize(static_cast<std::size_t>(std::max<std::int16_t>(count, 0)));
