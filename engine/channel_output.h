@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "avi/avi_writer.h"
-#include "avi/file_sink.h"
+#include "platform/file_sink.h"
 
 namespace kinorex {
 

@@ -2,8 +2,8 @@
 
 #include <bitset>
 
-#include "frame_record.h"
-#include "recording_reader.h"
+#include "recording/frame_record.h"
+#include "recording/recording_reader.h"
 #include "walk_pacing.h"
 
 namespace kinorex {

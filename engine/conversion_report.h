@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "recording_layout.h"
+#include "recording/recording_layout.h"
 
 namespace kinorex {
 

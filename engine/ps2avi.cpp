@@ -5,8 +5,8 @@
 #include <system_error>
 #include <utility>
 
-#include "frame_record.h"
 #include "hi_voice.h"
+#include "recording/frame_record.h"
 #include "walk_pacing.h"
 
 namespace kinorex {

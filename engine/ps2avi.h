@@ -9,7 +9,7 @@
 #include "channel_parts.h"
 #include "channel_scan.h"
 #include "conversion_report.h"
-#include "recording_reader.h"
+#include "recording/recording_reader.h"
 
 namespace kinorex {
 

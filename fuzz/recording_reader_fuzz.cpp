@@ -6,7 +6,7 @@
 
 #include "fuzz_input.h"
 #include "little_endian.h"
-#include "recording_reader.h"
+#include "recording/recording_reader.h"
 #include "scratch_folder.h"
 
 using kinorex::fuzz::require;

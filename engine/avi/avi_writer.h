@@ -6,8 +6,8 @@
 #include <span>
 #include <vector>
 
-#include "avi/file_sink.h"
 #include "avi/riff_writer.h"
+#include "platform/file_sink.h"
 
 namespace kinorex {
 

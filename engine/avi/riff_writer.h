@@ -6,7 +6,7 @@
 #include <span>
 #include <vector>
 
-#include "avi/file_sink.h"
+#include "platform/file_sink.h"
 
 namespace kinorex {
 

@@ -8,9 +8,9 @@
 #include <filesystem>
 #include <vector>
 
-#include "frame_record.h"
 #include "media_files.h"
-#include "recording_reader.h"
+#include "recording/frame_record.h"
+#include "recording/recording_reader.h"
 #include "temp_path.h"
 
 namespace kinorex {

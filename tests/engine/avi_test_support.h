@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "avi/file_sink.h"
 #include "avi_layout.h"
+#include "platform/file_sink.h"
 
 namespace kinorex::test {
 

@@ -1,10 +1,10 @@
-#include "index_chain.h"
+#include "recording/index_chain.h"
 
 #include <array>
 #include <cstring>
 
 #include "little_endian.h"
-#include "recording_layout.h"
+#include "recording/recording_layout.h"
 
 namespace kinorex {
 

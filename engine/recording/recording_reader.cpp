@@ -1,10 +1,10 @@
-#include "recording_reader.h"
+#include "recording/recording_reader.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "index_chain.h"
 #include "little_endian.h"
+#include "recording/index_chain.h"
 
 namespace kinorex {
 

@@ -5,11 +5,11 @@
 #include <mutex>
 #include <optional>
 
-#include "frame_record.h"
-#include "index_entries.h"
 #include "platform/file.h"
-#include "read_ahead.h"
-#include "recording_layout.h"
+#include "recording/frame_record.h"
+#include "recording/index_entries.h"
+#include "recording/read_ahead.h"
+#include "recording/recording_layout.h"
 
 namespace kinorex {
 
