@@ -45,7 +45,7 @@ void preScan(RecordingReader& reader, int selectedCount, ChannelTable& table) {
             if (record.isVideo()) {
                 channel.audioChannel = record.audioChannel();
                 if (record.isKeyFrame()) {
-                    channel.frameRate = 25;
+                    channel.frameRate = kKeyFrameBeforeAudioRate;
                 }
             } else {
                 // An audio frame of channel k gives its audio to every channel

@@ -9,9 +9,13 @@ namespace kinorex {
 
 class RecordingReader;
 
+// A channel whose video shows a key frame before its audio is found is taken to run at this
+// rate, whatever its header says.
+inline constexpr std::int32_t kKeyFrameBeforeAudioRate = 25;
+
 // What a conversion knows about one channel before the worker starts.
 struct ChannelInfo {
-    std::int32_t frameRate = 0;  // header rate, or 25 once a key frame came before the audio
+    std::int32_t frameRate = 0;  // header rate, or kKeyFrameBeforeAudioRate
     std::int32_t width = 0;      // from the file header
     std::int32_t height = 0;
     std::int32_t hasVideo = 0;      // the pre-scan saw a video frame of this channel

@@ -13,8 +13,6 @@ using kinorex::fuzz::require;
 
 namespace {
 
-constexpr std::size_t kIndexEntryCountOffset = 1416;
-
 void walkIndexEntries(const kinorex::RecordingReader& reader, std::uint32_t count,
                       std::uint64_t fileSize) {
     // Only the last fileSize / 10 entries can have been loaded; the first few and those
@@ -45,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         require(width >= 0 && height >= 0);
         reader.GetFrameRate(channel);
     }
-    walkIndexEntries(reader, kinorex::loadLe32(header + kIndexEntryCountOffset), size);
+    walkIndexEntries(reader, kinorex::loadLe32(header + kinorex::kIndexEntryCountOffset), size);
 
     // Buffers exactly as large as the reader is told, so any write past them shows.
     const auto frame = std::make_unique_for_overwrite<std::uint8_t[]>(kinorex::kFrameBufferSize);

@@ -72,12 +72,21 @@ private:
         std::vector<std::byte> format;
         std::uint32_t chunkId = 0;
         std::uint64_t headerOffset = 0;  // of its strh chunk
+        // Running totals of the chunks in the index.
+        std::uint32_t chunks = 0;
+        std::uint64_t bytes = 0;
     };
-    struct Totals;
+    // One idx1 entry; serialised once, by finish().
+    struct IndexEntry {
+        std::uint32_t stream;
+        bool keyFrame;
+        std::uint32_t offset;  // from the 'movi' list type, where readers expect it
+        std::uint32_t size;
+    };
 
     void writeHeaders();
     int patchTotals(bool hasIndex);
-    Totals totalsFromIndex() const;
+    std::vector<std::byte> serialisedIndex() const;
     void dropIndexBeyond(std::uint64_t fileEnd);
 
     RiffWriter riff_;
@@ -88,8 +97,8 @@ private:
     std::uint64_t riffStart_ = 0;
     std::uint64_t avihOffset_ = 0;
     std::uint64_t moviStart_ = 0;
-    // idx1 entries as they go into the file: ckid, flags, offset, size (16 bytes each).
-    std::vector<std::byte> index_;
+    std::vector<IndexEntry> index_;
+    std::uint32_t largestChunk_ = 0;
 };
 
 }  // namespace kinorex

@@ -64,6 +64,8 @@ public:
     int close();
 
 private:
+    // Appends the low size bytes of value.
+    void putLe(std::uint32_t value, std::size_t size);
     // Writes at the committed end; on failure cuts the file back to it.
     int writeCommitted(std::span<const std::span<const std::byte>> pieces);
 

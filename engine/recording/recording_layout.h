@@ -8,6 +8,21 @@ namespace kinorex {
 // A recording begins with a fixed-size file header; the frame records follow it directly.
 inline constexpr std::size_t kFileHeaderSize = 1428;
 
+// The file header's bytes 1416..1419 count the index entries; 1420..1427 give the offset
+// where the last index block ends.
+inline constexpr std::size_t kIndexEntryCountOffset = 1416;
+inline constexpr std::size_t kIndexEndOffset = 1420;
+
+// An index block: a header with kIndexHeaderMagic, the entries, then a trailer that gives
+// the entry count, the distance back to the previous block's end, and kIndexTrailerMagic.
+inline constexpr std::size_t kIndexBlockHeaderSize = 24;
+inline constexpr std::size_t kIndexBlockTrailerSize = 76;
+inline constexpr std::size_t kTrailerEntryCountOffset = 64;
+inline constexpr std::size_t kTrailerDistanceOffset = 68;
+inline constexpr std::size_t kTrailerMagicOffset = 72;
+inline constexpr std::uint8_t kIndexHeaderMagic[4] = {'I', 'U', 'R', 0};
+inline constexpr std::uint8_t kIndexTrailerMagic[4] = {'N', 'U', 'X', 0};
+
 // Every frame record starts with a header of this size; its payload follows.
 inline constexpr std::size_t kFrameHeaderSize = 24;
 

@@ -5,6 +5,7 @@ add_library(kinorex_test_media STATIC
   ${CMAKE_CURRENT_LIST_DIR}/annexb.cpp
   ${CMAKE_CURRENT_LIST_DIR}/media_files.cpp)
 target_include_directories(kinorex_test_media PUBLIC ${CMAKE_CURRENT_LIST_DIR})
+target_link_libraries(kinorex_test_media PUBLIC kinorex_engine_internals)
 target_compile_definitions(kinorex_test_media PRIVATE
   KINOREX_FIXTURES_DIR="${PROJECT_SOURCE_DIR}/tests/fixtures")
 
