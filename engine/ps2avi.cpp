@@ -68,6 +68,10 @@ bool PS2AVI::prepare(const char* sourcePath, std::uint32_t channelMask, ChannelT
 
 bool PS2AVI::inspect(const char* sourcePath, std::uint32_t channelMask, ChannelTable& fromHeader,
                      ChannelTable& scanned) {
+    // The reader and the channel table belong to the conversion until Stop.
+    if (worker_.joinable()) {
+        return false;
+    }
     const bool ok = prepare(sourcePath, channelMask, &fromHeader);
     reader_.Close();
     scanned = channels_;

@@ -43,7 +43,7 @@ public:
 
     // What Start would find in a recording for the given mask, without writing
     // anything: the channel table as the file header gives it and as the
-    // pre-scan leaves it. Not while a conversion runs.
+    // pre-scan leaves it. False, touching nothing, from Start until Stop.
     bool inspect(const char* sourcePath, std::uint32_t channelMask, ChannelTable& fromHeader,
                  ChannelTable& scanned);
 

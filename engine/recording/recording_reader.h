@@ -20,7 +20,7 @@ namespace kinorex {
 class RecordingReader {
 public:
     RecordingReader() = default;
-    virtual ~RecordingReader();
+    ~RecordingReader();
     RecordingReader(const RecordingReader&) = delete;
     RecordingReader& operator=(const RecordingReader&) = delete;
 
