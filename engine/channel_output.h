@@ -28,7 +28,7 @@ public:
 
     ChannelOutput();
     // maxFileSize bounds the whole file, headers and index included; tests make it small.
-    explicit ChannelOutput(FileOpener opener, std::uint64_t maxFileSize = AviWriter::kMaxFileSize);
+    explicit ChannelOutput(FileOpener opener, std::uint64_t maxFileSize = kMaxAviFileSize);
     ~ChannelOutput();
 
     ChannelOutput(const ChannelOutput&) = delete;

@@ -41,7 +41,7 @@ std::uint32_t chunkIdFor(std::size_t stream, std::uint32_t type) {
 }  // namespace
 
 AviWriter::AviWriter(std::unique_ptr<FileSink> file, std::uint64_t maxFileSize)
-    : riff_(std::move(file)), maxFileSize_(std::min(maxFileSize, kMaxFileSize)) {}
+    : riff_(std::move(file)), maxFileSize_(std::min(maxFileSize, kMaxAviFileSize)) {}
 
 AviWriter::~AviWriter() {
     finish();

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "avi/riff_writer.h"
+#include "part_limits.h"
 #include "platform/file_sink.h"
 
 namespace kinorex {
@@ -38,12 +39,10 @@ struct AviStreamHeader {
 class AviWriter {
 public:
     static constexpr int kRefused = -1;  // writeChunk: the file would grow past its limit
-    // The RIFF size field is read as signed by many readers, so the file stays under 2 GiB.
-    static constexpr std::uint64_t kMaxFileSize = 0x7FFFFFFF;
     static constexpr std::uint32_t kKeyFrame = 0x10;  // AVIIF_KEYFRAME
     static constexpr std::size_t kMaxStreams = 100;   // chunk ids carry two decimal digits
 
-    explicit AviWriter(std::unique_ptr<FileSink> file, std::uint64_t maxFileSize = kMaxFileSize);
+    explicit AviWriter(std::unique_ptr<FileSink> file, std::uint64_t maxFileSize = kMaxAviFileSize);
     ~AviWriter();
 
     // Adds the next stream (numbered from 0). Returns 0, or EINVAL once chunks have been

@@ -3,6 +3,8 @@
 #include <cstddef>
 #include <cstdint>
 
+#include "channel_table.h"  // kChannelCount
+
 namespace kinorex {
 
 // A recording begins with a fixed-size file header; the frame records follow it directly.
@@ -29,9 +31,6 @@ inline constexpr std::size_t kFrameHeaderSize = 24;
 // Every record buffer in the engine has this size, so a payload can be at most
 // kFrameBufferSize - kFrameHeaderSize bytes.
 inline constexpr std::size_t kFrameBufferSize = 0x80000;
-
-// Channel numbers run from 1 to this; channel indexes from 0.
-inline constexpr int kChannelCount = 16;
 
 // The file header's video standard byte picks the first column of the tables below when it
 // is kPalVideoStandard, the second for any other value.
