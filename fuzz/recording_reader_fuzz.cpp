@@ -32,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto& path = kinorex::fuzz::ScratchFolder::instance().writeRecording(data, size);
     kinorex::RecordingReader reader;
     std::uint8_t header[kinorex::kFileHeaderSize] = {};
-    if (!reader.Open(path.string().c_str(), header)) {
+    if (!reader.Open(kinorex::fuzz::utf8(path).c_str(), header)) {
         require(reader.GetPositionPercent() == 0);
         return 0;
     }
