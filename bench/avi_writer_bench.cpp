@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "avi/avi_writer.h"
-#include "avi/file_sink.h"
+#include "platform/file_sink.h"
 
 namespace {
 

@@ -15,8 +15,8 @@
 #include <random>
 
 #include "platform/file.h"
+#include "recording/recording_reader.h"
 #include "recording_builder.h"
-#include "recording_reader.h"
 #include "temp_path.h"
 
 namespace kinorex {

@@ -7,7 +7,7 @@
 #include <variant>
 #include <vector>
 
-#include "recording_layout.h"
+#include "channel_table.h"
 
 namespace kinorex::cli {
 

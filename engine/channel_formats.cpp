@@ -1,5 +1,7 @@
 #include "channel_formats.h"
 
+#include "little_endian.h"
+
 namespace kinorex {
 namespace {
 
@@ -13,9 +15,8 @@ public:
 
 private:
     LittleEndianFields& put(std::uint32_t value, std::size_t size) {
-        for (std::size_t i = 0; i < size; ++i) {
-            bytes_.at(at_++) = std::byte(value >> (8 * i));
-        }
+        storeLe(bytes_.data() + at_, value, size);
+        at_ += size;
         return *this;
     }
 

@@ -1,6 +1,5 @@
 #include "channel_output.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <span>
 
@@ -29,9 +28,6 @@ bool ChannelOutput::Create(const char* fileName, int* error) {
         return false;
     }
     file_ = std::make_unique<AviWriter>(std::move(sink), maxFileSize_);
-    videoSampleCounter_ = 0;
-    audioChunkCounter_ = 0;
-    byteTotal_ = 0;
     return true;
 }
 
@@ -64,29 +60,18 @@ int ChannelOutput::CreateAudioStream(std::int32_t codec) {
 }
 
 int ChannelOutput::WriteVideo(const void* frame, std::int32_t size, bool keyFrame) {
-    if (wouldPassLimit(size) || videoStream_ == kNoStream) {
+    if (videoStream_ == kNoStream) {
         return -1;
     }
-    if (int error = write(videoStream_, frame, size, keyFrame)) {
-        return error;
-    }
-    ++videoSampleCounter_;
-    return 0;
+    return write(videoStream_, frame, size, keyFrame);
 }
 
 int ChannelOutput::WriteAudio(const void* pcm, std::int32_t size) {
-    if (wouldPassLimit(size)) {
-        return -1;
-    }
     if (audioStream_ == kNoStream) {
         return 0;
     }
     // Every PCM block can be decoded on its own, so each is a key frame.
-    if (int error = write(audioStream_, pcm, size, true)) {
-        return error;
-    }
-    ++audioChunkCounter_;
-    return 0;
+    return write(audioStream_, pcm, size, true);
 }
 
 ChannelOutput::Completion ChannelOutput::Release() {
@@ -98,34 +83,20 @@ ChannelOutput::Completion ChannelOutput::Release() {
         completion.chunks = file_->chunkCount();
         file_.reset();
     }
-    byteTotal_ = 0;
     return completion;
 }
 
 std::uint64_t ChannelOutput::roomLeft() const {
-    if (!file_) {
-        return 0;
-    }
-    const auto payloadRoom =
-        static_cast<std::uint64_t>(std::max<std::int64_t>(kFileSizeLimit - byteTotal_, 0));
-    return std::min(payloadRoom, file_->roomLeft());
-}
-
-bool ChannelOutput::wouldPassLimit(std::int32_t size) const {
-    return byteTotal_ + std::int64_t{size} > kFileSizeLimit;
+    return file_ ? file_->roomLeft() : 0;
 }
 
 int ChannelOutput::write(int stream, const void* data, std::int32_t size, bool keyFrame) {
     if (size < 0 || (data == nullptr && size > 0)) {
         return EINVAL;
     }
-    int result = file_->writeChunk(
-        static_cast<std::size_t>(stream),
-        {static_cast<const std::byte*>(data), static_cast<std::size_t>(size)}, keyFrame);
-    if (result == 0) {
-        byteTotal_ += size;
-    }
-    return result;
+    return file_->writeChunk(static_cast<std::size_t>(stream),
+                             {static_cast<const std::byte*>(data), static_cast<std::size_t>(size)},
+                             keyFrame);
 }
 
 }  // namespace kinorex

@@ -5,7 +5,7 @@
 #include <memory>
 
 #include "avi/avi_writer.h"
-#include "avi/file_sink.h"
+#include "platform/file_sink.h"
 
 namespace kinorex {
 
@@ -13,12 +13,9 @@ namespace kinorex {
 // and, where the channel has audio, 16-bit mono PCM at 8000 Hz as stream 1.
 //
 // Results: 0 on success; -1 for a refusal (unknown codec code, no file or stream, the
-// payload limit); otherwise the errno value of the failed system call.
+// file size limit); otherwise the errno value of the failed system call.
 class ChannelOutput {
 public:
-    // Payload bytes per file, 20 MiB below 2 GiB, leaving room for headers and index.
-    static constexpr std::int64_t kFileSizeLimit = 0x7EC00000;
-
     // Opens the file for Create; tests put sinks here that fail or discard.
     using FileOpener = std::function<int(const char* path, std::unique_ptr<FileSink>& sink)>;
 
@@ -31,8 +28,8 @@ public:
 
     ChannelOutput();
     // maxFileSize bounds the whole file, headers and index included; tests make it small.
-    explicit ChannelOutput(FileOpener opener, std::uint64_t maxFileSize = AviWriter::kMaxFileSize);
-    virtual ~ChannelOutput();
+    explicit ChannelOutput(FileOpener opener, std::uint64_t maxFileSize = kMaxAviFileSize);
+    ~ChannelOutput();
 
     ChannelOutput(const ChannelOutput&) = delete;
     ChannelOutput& operator=(const ChannelOutput&) = delete;
@@ -52,17 +49,12 @@ public:
     Completion Release();
 
     bool hasFile() const { return file_ != nullptr; }
-    // Payload bytes the file can still take before a write is refused at a limit.
+    // Bytes the file can still grow by before a write is refused at its size limit.
     std::uint64_t roomLeft() const;
-
-    std::int32_t videoSampleCount() const { return videoSampleCounter_; }
-    std::int32_t audioChunkCount() const { return audioChunkCounter_; }
-    std::int64_t byteTotal() const { return byteTotal_; }
 
 private:
     static constexpr int kNoStream = -1;
 
-    bool wouldPassLimit(std::int32_t size) const;
     int write(int stream, const void* data, std::int32_t size, bool keyFrame);
 
     FileOpener opener_;
@@ -70,9 +62,6 @@ private:
     std::unique_ptr<AviWriter> file_;
     int videoStream_ = kNoStream;
     int audioStream_ = kNoStream;
-    std::int32_t videoSampleCounter_ = 0;
-    std::int32_t audioChunkCounter_ = 0;
-    std::int64_t byteTotal_ = 0;
 };
 
 }  // namespace kinorex

@@ -6,16 +6,9 @@
 #include "channel_output.h"
 #include "channel_scan.h"
 #include "conversion_report.h"
+#include "part_limits.h"
 
 namespace kinorex {
-
-struct PartLimits {
-    // Whole-file limit of each part, headers and index included.
-    std::uint64_t maxFileSize = AviWriter::kMaxFileSize;
-    // Once a part has less room than this left, the next key frame starts a new part, so
-    // that each part plays from its first frame.
-    std::uint64_t keyFrameMargin = std::uint64_t{64} << 20;
-};
 
 // One channel's AVI output over as many files as its size needs: "<prefix>_<n>.avi", then
 // "<prefix>_<n>_part2.avi" and so on, each a complete AVI with the same streams. Every

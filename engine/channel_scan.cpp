@@ -2,8 +2,8 @@
 
 #include <bitset>
 
-#include "frame_record.h"
-#include "recording_reader.h"
+#include "recording/frame_record.h"
+#include "recording/recording_reader.h"
 #include "walk_pacing.h"
 
 namespace kinorex {
@@ -45,7 +45,7 @@ void preScan(RecordingReader& reader, int selectedCount, ChannelTable& table) {
             if (record.isVideo()) {
                 channel.audioChannel = record.audioChannel();
                 if (record.isKeyFrame()) {
-                    channel.frameRate = 25;
+                    channel.frameRate = kKeyFrameBeforeAudioRate;
                 }
             } else {
                 // An audio frame of channel k gives its audio to every channel

@@ -5,8 +5,11 @@
 #include <system_error>
 #include <utility>
 
-#include "frame_record.h"
+#include "channel_parts.h"
+#include "channel_scan.h"
 #include "hi_voice.h"
+#include "recording/frame_record.h"
+#include "recording/recording_reader.h"
 #include "walk_pacing.h"
 
 namespace kinorex {
@@ -40,8 +43,17 @@ std::array<ChannelParts, sizeof...(Index)> makeOutputs(const PartLimits& limits,
 
 PS2AVI::PS2AVI() : PS2AVI(PartLimits{}) {}
 
-PS2AVI::PS2AVI(const PartLimits& limits)
-    : outputs_(makeOutputs(limits, std::make_index_sequence<kChannelCount>{})) {}
+struct PS2AVI::Files {
+    explicit Files(const PartLimits& limits)
+        : outputs(makeOutputs(limits, std::make_index_sequence<kChannelCount>{})) {}
+
+    RecordingReader reader;
+    // Walks the recording a second time for the outputs of the second lane.
+    RecordingReader secondReader;
+    std::array<ChannelParts, kChannelCount> outputs;
+};
+
+PS2AVI::PS2AVI(const PartLimits& limits) : files_(std::make_unique<Files>(limits)) {}
 
 PS2AVI::~PS2AVI() {
     Stop();
@@ -54,34 +66,38 @@ bool PS2AVI::prepare(const char* sourcePath, std::uint32_t channelMask, ChannelT
     finished_ = 0;
 
     std::array<std::uint8_t, kFileHeaderSize> header{};
-    if (!reader_.Open(sourcePath, header.data())) {
+    if (!files_->reader.Open(sourcePath, header.data())) {
         return false;
     }
     selectedCount_ = selectedChannelCount(channelMask);
-    readChannelHeaders(reader_, channels_);
+    readChannelHeaders(files_->reader, channels_);
     if (fromHeader) {
         *fromHeader = channels_;
     }
-    preScan(reader_, selectedCount_, channels_);
+    preScan(files_->reader, selectedCount_, channels_);
     return true;
 }
 
 bool PS2AVI::inspect(const char* sourcePath, std::uint32_t channelMask, ChannelTable& fromHeader,
                      ChannelTable& scanned) {
+    // The reader and the channel table belong to the conversion until Stop.
+    if (worker_.joinable()) {
+        return false;
+    }
     const bool ok = prepare(sourcePath, channelMask, &fromHeader);
-    reader_.Close();
+    files_->reader.Close();
     scanned = channels_;
     return ok;
 }
 
 void PS2AVI::createOutputs(std::uint32_t channelMask, const char* outputPrefix) {
     for (int i = 0; i < kChannelCount; ++i) {
-        outputs_[i].reset();
+        files_->outputs[i].reset();
         if (!isSelected(channelMask, i) || !channels_[i].hasVideo) {
             continue;
         }
         // A file that cannot be created goes into the report; the other channels go on.
-        outputs_[i].open(outputPrefix, i + 1, channels_[i]);
+        files_->outputs[i].open(outputPrefix, i + 1, channels_[i]);
         open_[i] = 1;
     }
     routeAudio();
@@ -113,7 +129,7 @@ int PS2AVI::Start(const char* sourcePath, std::uint32_t channelMask, const char*
     if (!prepare(sourcePath, channelMask, nullptr)) {
         return 0;
     }
-    reader_.Rewind();
+    files_->reader.Rewind();
     createOutputs(channelMask, outputPrefix);
     openSecondLane(sourcePath);
 
@@ -123,11 +139,11 @@ int PS2AVI::Start(const char* sourcePath, std::uint32_t channelMask, const char*
     } catch (const std::system_error&) {
         // Without a worker the finished flag would never rise: report the
         // failure and leave nothing open.
-        for (auto& output : outputs_) {
+        for (auto& output : files_->outputs) {
             output.close();
         }
-        reader_.Close();
-        secondReader_.Close();
+        files_->reader.Close();
+        files_->secondReader.Close();
         return 0;
     }
     return 1;
@@ -148,7 +164,7 @@ void PS2AVI::openSecondLane(const char* sourcePath) {
     }
     std::array<std::uint8_t, kFileHeaderSize> header{};
     const bool twoLanes = std::thread::hardware_concurrency() > 1 && openCount > 1 &&
-                          secondReader_.Open(sourcePath, header.data());
+                          files_->secondReader.Open(sourcePath, header.data());
     if (!twoLanes) {
         lanes_ = {static_cast<std::uint16_t>(lanes_[0] | lanes_[1]), 0};
     }
@@ -158,16 +174,17 @@ void PS2AVI::run() {
     std::thread secondLane;
     if (lanes_[1] != 0) {
         try {
-            secondLane = std::thread(&PS2AVI::walk, this, std::ref(secondReader_), lanes_[1]);
+            secondLane =
+                std::thread(&PS2AVI::walk, this, std::ref(files_->secondReader), lanes_[1]);
         } catch (const std::system_error&) {
             // Without a second thread the lanes run one after the other.
         }
     }
-    walk(reader_, lanes_[0]);
+    walk(files_->reader, lanes_[0]);
     if (secondLane.joinable()) {
         secondLane.join();
     } else if (lanes_[1] != 0 && !stopRequest_) {
-        walk(secondReader_, lanes_[1]);
+        walk(files_->secondReader, lanes_[1]);
     }
     finished_ = 1;
 }
@@ -191,9 +208,9 @@ void PS2AVI::walk(RecordingReader& reader, std::uint16_t outputs) {
         const std::uint32_t k = record.channelIndex();
         if (k < kChannelCount) {
             if (record.isVideo() && open_[k] && ((outputs >> k) & 1u)) {
-                outputs_[k].writeVideo(record.payload(),
-                                       static_cast<std::int32_t>(record.payloadSize()),
-                                       record.isKeyFrame());
+                files_->outputs[k].writeVideo(record.payload(),
+                                              static_cast<std::int32_t>(record.payloadSize()),
+                                              record.isKeyFrame());
             } else if (const std::uint16_t targets =
                            record.isAudio() ? audioTargets_[k] & outputs : 0;
                        targets != 0) {
@@ -207,7 +224,7 @@ void PS2AVI::walk(RecordingReader& reader, std::uint16_t outputs) {
                 const auto bytes = static_cast<std::int16_t>(samples * 2);
                 for (int j = 0; j < kChannelCount; ++j) {
                     if ((targets >> j) & 1u) {
-                        outputs_[j].writeAudio(pcm.get(), bytes);
+                        files_->outputs[j].writeAudio(pcm.get(), bytes);
                     }
                 }
             }
@@ -219,8 +236,8 @@ void PS2AVI::walk(RecordingReader& reader, std::uint16_t outputs) {
 int PS2AVI::GetProgress() {
     // Both lanes walk the whole recording; their mean also moves on when they run one after
     // the other.
-    const int first = reader_.GetPositionPercent();
-    return lanes_[1] != 0 ? (first + secondReader_.GetPositionPercent()) / 2 : first;
+    const int first = files_->reader.GetPositionPercent();
+    return lanes_[1] != 0 ? (first + files_->secondReader.GetPositionPercent()) / 2 : first;
 }
 
 int PS2AVI::IsFinished() {
@@ -232,17 +249,17 @@ void PS2AVI::Stop() {
         stopRequest_ = 1;
         worker_.join();
     }
-    for (auto& output : outputs_) {
+    for (auto& output : files_->outputs) {
         output.close();
     }
-    reader_.Close();
-    secondReader_.Close();
+    files_->reader.Close();
+    files_->secondReader.Close();
 }
 
 ConversionReport PS2AVI::report() const {
     ConversionReport report;
     for (int i = 0; i < kChannelCount; ++i) {
-        report.channels[i] = outputs_[i].report();
+        report.channels[i] = files_->outputs[i].report();
     }
     return report;
 }

@@ -11,7 +11,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto prefix = (folder.path() / "rec").string();
 
     kinorex::PS2AVI converter;
-    if (converter.Start(recording.c_str(), 0xFFFF, prefix.c_str()) == 1) {
+    if (converter.Start(kinorex::fuzz::utf8(recording).c_str(), 0xFFFF, prefix.c_str()) == 1) {
         // A hang shows as the fuzzer's timeout on this input.
         while (!converter.IsFinished()) {
             std::this_thread::yield();

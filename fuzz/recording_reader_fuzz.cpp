@@ -6,14 +6,12 @@
 
 #include "fuzz_input.h"
 #include "little_endian.h"
-#include "recording_reader.h"
+#include "recording/recording_reader.h"
 #include "scratch_folder.h"
 
 using kinorex::fuzz::require;
 
 namespace {
-
-constexpr std::size_t kIndexEntryCountOffset = 1416;
 
 void walkIndexEntries(const kinorex::RecordingReader& reader, std::uint32_t count,
                       std::uint64_t fileSize) {
@@ -34,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto& path = kinorex::fuzz::ScratchFolder::instance().writeRecording(data, size);
     kinorex::RecordingReader reader;
     std::uint8_t header[kinorex::kFileHeaderSize] = {};
-    if (!reader.Open(path.c_str(), header)) {
+    if (!reader.Open(kinorex::fuzz::utf8(path).c_str(), header)) {
         require(reader.GetPositionPercent() == 0);
         return 0;
     }
@@ -45,7 +43,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         require(width >= 0 && height >= 0);
         reader.GetFrameRate(channel);
     }
-    walkIndexEntries(reader, kinorex::loadLe32(header + kIndexEntryCountOffset), size);
+    walkIndexEntries(reader, kinorex::loadLe32(header + kinorex::kIndexEntryCountOffset), size);
 
     // Buffers exactly as large as the reader is told, so any write past them shows.
     const auto frame = std::make_unique_for_overwrite<std::uint8_t[]>(kinorex::kFrameBufferSize);

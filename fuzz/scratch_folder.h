@@ -3,8 +3,15 @@
 #include <cstddef>
 #include <cstdint>
 #include <filesystem>
+#include <string>
 
 namespace kinorex::fuzz {
+
+// The engine takes file names in UTF-8 on every platform.
+inline std::string utf8(const std::filesystem::path& path) {
+    const std::u8string bytes = path.u8string();
+    return {bytes.begin(), bytes.end()};
+}
 
 // A private temporary folder for the targets that need their input as a file, made once per
 // process, emptied before each input and removed at exit.

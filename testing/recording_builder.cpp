@@ -4,19 +4,16 @@
 #include <fstream>
 #include <stdexcept>
 
+#include "little_endian.h"
+#include "recording/recording_layout.h"
+
 namespace kinorex::test {
 
 namespace {
 
-void put32(std::uint8_t* at, std::uint32_t value) {
-    for (int i = 0; i < 4; ++i) {
-        at[i] = static_cast<std::uint8_t>(value >> (8 * i));
-    }
-}
-
 void append32(Bytes& out, std::uint32_t value) {
     out.resize(out.size() + 4);
-    put32(out.data() + out.size() - 4, value);
+    storeLe32(out.data() + out.size() - 4, value);
 }
 
 }  // namespace
@@ -67,12 +64,12 @@ RecordingBuilder& RecordingBuilder::audio(std::uint32_t channelIndex, Bytes voic
 
 RecordingBuilder& RecordingBuilder::record(const RawFrameRecord& frame) {
     std::uint8_t header[24] = {};
-    put32(header, frame.channelIndex);
+    storeLe32(header, frame.channelIndex);
     header[7] = frame.type;
     header[8] = frame.audioChannel;
     header[11] = frame.keyMarker;
-    put32(header + 20,
-          frame.declaredLength.value_or(static_cast<std::uint32_t>(frame.payload.size())));
+    storeLe32(header + 20,
+              frame.declaredLength.value_or(static_cast<std::uint32_t>(frame.payload.size())));
     body_.insert(body_.end(), header, header + sizeof header);
     body_.insert(body_.end(), frame.payload.begin(), frame.payload.end());
     flushIfLarge();
@@ -112,11 +109,11 @@ RecordingBuilder& RecordingBuilder::raw(const Bytes& bytes) {
 
 Bytes RecordingBuilder::fileHeader() const {
     Bytes file = header_;
-    put32(file.data() + 1416, entryCount_.value_or(entriesWritten_ != 0 ? entriesWritten_ : 1));
+    storeLe32(file.data() + kIndexEntryCountOffset,
+              entryCount_.value_or(entriesWritten_ != 0 ? entriesWritten_ : 1));
     const std::uint64_t end = endOffset_.value_or(
         lastBlockEnd_ != 0 ? lastBlockEnd_ : std::max<std::uint64_t>(size(), kHeaderBytes + 1));
-    put32(file.data() + 1420, static_cast<std::uint32_t>(end));
-    put32(file.data() + 1424, static_cast<std::uint32_t>(end >> 32));
+    storeLe(file.data() + kIndexEndOffset, end, 8);
     return file;
 }
 

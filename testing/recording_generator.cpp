@@ -10,8 +10,8 @@
 #include "annexb.h"
 #include "hi_voice.h"
 #include "media_files.h"
+#include "recording/recording_layout.h"
 #include "recording_builder.h"
-#include "recording_layout.h"
 
 namespace kinorex::tools {
 

@@ -4,36 +4,28 @@
 #include <cerrno>
 #include <new>
 
+#include "little_endian.h"
+
 namespace kinorex {
 namespace {
 
 constexpr std::uint32_t kHasIndex = 0x10;  // AVIF_HASINDEX
 constexpr std::size_t kIndexEntrySize = 16;
+
+std::uint64_t indexChunkSize(std::size_t entries) {
+    return riffChunkSpan(entries * kIndexEntrySize);
+}
 // Field offsets from the start of a chunk's header, for the values patched at the end.
 constexpr std::uint64_t kAvihFlags = 8 + 12;
 constexpr std::uint64_t kAvihTotalFrames = 8 + 16;
 constexpr std::uint64_t kAvihSuggestedBufferSize = 8 + 28;
 constexpr std::uint64_t kStrhLength = 8 + 32;
 
-std::uint32_t readU32(const std::byte* bytes) {
-    return std::to_integer<std::uint32_t>(bytes[0]) |
-           std::to_integer<std::uint32_t>(bytes[1]) << 8 |
-           std::to_integer<std::uint32_t>(bytes[2]) << 16 |
-           std::to_integer<std::uint32_t>(bytes[3]) << 24;
-}
-
 // Completing a file goes on past a failure; the first one is what the caller hears about.
 void keepFirstError(int& first, int error) {
     if (!first) {
         first = error;
     }
-}
-
-void storeU32(std::byte* out, std::uint32_t value) {
-    out[0] = std::byte(value);
-    out[1] = std::byte(value >> 8);
-    out[2] = std::byte(value >> 16);
-    out[3] = std::byte(value >> 24);
 }
 
 // '00dc', '01wb', ...: the stream number in two digits, then what the data is.
@@ -48,14 +40,8 @@ std::uint32_t chunkIdFor(std::size_t stream, std::uint32_t type) {
 
 }  // namespace
 
-struct AviWriter::Totals {
-    std::vector<std::uint32_t> chunks;
-    std::vector<std::uint64_t> bytes;
-    std::uint32_t largestChunk = 0;
-};
-
 AviWriter::AviWriter(std::unique_ptr<FileSink> file, std::uint64_t maxFileSize)
-    : riff_(std::move(file)), maxFileSize_(std::min(maxFileSize, kMaxFileSize)) {}
+    : riff_(std::move(file)), maxFileSize_(std::min(maxFileSize, kMaxAviFileSize)) {}
 
 AviWriter::~AviWriter() {
     finish();
@@ -150,15 +136,15 @@ int AviWriter::writeChunk(std::size_t stream, std::span<const std::byte> payload
     }
     // Checked against the finished file, index included, so the limit holds however small
     // the chunks are.
-    std::uint64_t finalSize = riff_.position() + riffChunkSpan(payload.size()) +
-                              riffChunkSpan(index_.size() + kIndexEntrySize);
+    std::uint64_t finalSize =
+        riff_.position() + riffChunkSpan(payload.size()) + indexChunkSize(index_.size() + 1);
     if (payload.size() > UINT32_MAX || finalSize > maxFileSize_) {
         return kRefused;
     }
     // Room for the entry first: once the chunk is written, recording it must not fail.
-    if (index_.size() + kIndexEntrySize > index_.capacity()) {
+    if (index_.size() == index_.capacity()) {
         try {
-            index_.reserve(std::max<std::size_t>(index_.capacity() * 2, 64 * kIndexEntrySize));
+            index_.reserve(std::max<std::size_t>(index_.capacity() * 2, 64));
         } catch (const std::bad_alloc&) {
             return ENOMEM;
         }
@@ -167,13 +153,12 @@ int AviWriter::writeChunk(std::size_t stream, std::span<const std::byte> payload
     if (int error = riff_.writeChunk(streams_[stream].chunkId, payload)) {
         return error;
     }
-    // Offsets count from the 'movi' list type, where readers expect them.
-    std::byte entry[kIndexEntrySize];
-    storeU32(entry, streams_[stream].chunkId);                                     // ckid
-    storeU32(entry + 4, keyFrame ? kKeyFrame : 0);                                 // dwFlags
-    storeU32(entry + 8, static_cast<std::uint32_t>(chunkStart - moviStart_ - 8));  // dwChunkOffset
-    storeU32(entry + 12, static_cast<std::uint32_t>(payload.size()));              // dwChunkLength
-    index_.insert(index_.end(), std::begin(entry), std::end(entry));
+    const auto size = static_cast<std::uint32_t>(payload.size());
+    index_.push_back({static_cast<std::uint32_t>(stream), keyFrame,
+                      static_cast<std::uint32_t>(chunkStart - moviStart_ - 8), size});
+    streams_[stream].chunks += 1;
+    streams_[stream].bytes += size;
+    largestChunk_ = std::max(largestChunk_, size);
     return 0;
 }
 
@@ -198,7 +183,7 @@ int AviWriter::finish() {
         return firstError;
     }
     keep(riff_.endTag(moviStart_));
-    int indexError = riff_.writeChunk(fourCc("idx1"), index_);
+    int indexError = riff_.writeChunk(fourCc("idx1"), serialisedIndex());
     if (!indexError) {
         indexError = riff_.flush();
     }
@@ -214,61 +199,68 @@ int AviWriter::finish() {
 }
 
 std::size_t AviWriter::chunkCount() const {
-    return index_.size() / kIndexEntrySize;
+    return index_.size();
 }
 
 std::uint64_t AviWriter::roomLeft() const {
-    const std::uint64_t finalSize = riff_.position() + riffChunkSpan(index_.size());
+    const std::uint64_t finalSize = riff_.position() + indexChunkSize(index_.size());
     return finalSize < maxFileSize_ ? maxFileSize_ - finalSize : 0;
 }
 
-AviWriter::Totals AviWriter::totalsFromIndex() const {
-    Totals totals{std::vector<std::uint32_t>(streams_.size()),
-                  std::vector<std::uint64_t>(streams_.size()), 0};
-    for (std::size_t at = 0; at < index_.size(); at += kIndexEntrySize) {
-        std::uint32_t id = readU32(&index_[at]);
-        std::uint32_t size = readU32(&index_[at + 12]);
-        std::size_t stream = ((id & 0xFF) - '0') * 10 + ((id >> 8 & 0xFF) - '0');
-        totals.chunks[stream] += 1;
-        totals.bytes[stream] += size;
-        totals.largestChunk = std::max(totals.largestChunk, size);
+// ckid, flags, offset, size: 16 bytes an entry.
+std::vector<std::byte> AviWriter::serialisedIndex() const {
+    std::vector<std::byte> bytes(index_.size() * kIndexEntrySize);
+    std::byte* out = bytes.data();
+    for (const IndexEntry& entry : index_) {
+        storeLe32(out, streams_[entry.stream].chunkId);
+        storeLe32(out + 4, entry.keyFrame ? kKeyFrame : 0);
+        storeLe32(out + 8, entry.offset);
+        storeLe32(out + 12, entry.size);
+        out += kIndexEntrySize;
     }
-    return totals;
+    return bytes;
 }
 
 int AviWriter::patchTotals(bool hasIndex) {
-    Totals totals = totalsFromIndex();
     int firstError = 0;
     auto keep = [&firstError](int error) { keepFirstError(firstError, error); };
     std::uint32_t totalFrames = 0;
     for (std::size_t i = 0; i < streams_.size(); ++i) {
         if (streams_[i].header.type == fourCc("vids")) {
-            totalFrames = totals.chunks[i];
+            totalFrames = streams_[i].chunks;
             break;
         }
     }
     keep(riff_.patchU32(avihOffset_ + kAvihFlags, hasIndex ? kHasIndex : 0));
     keep(riff_.patchU32(avihOffset_ + kAvihTotalFrames, totalFrames));
-    keep(riff_.patchU32(avihOffset_ + kAvihSuggestedBufferSize, totals.largestChunk));
+    keep(riff_.patchU32(avihOffset_ + kAvihSuggestedBufferSize, largestChunk_));
     for (std::size_t i = 0; i < streams_.size(); ++i) {
         // A stream of fixed-size samples counts samples, any other counts chunks.
         std::uint32_t sampleSize = streams_[i].header.sampleSize;
-        auto length = sampleSize ? static_cast<std::uint32_t>(totals.bytes[i] / sampleSize)
-                                 : totals.chunks[i];
+        auto length = sampleSize ? static_cast<std::uint32_t>(streams_[i].bytes / sampleSize)
+                                 : streams_[i].chunks;
         keep(riff_.patchU32(streams_[i].headerOffset + kStrhLength, length));
     }
     return firstError;
 }
 
 void AviWriter::dropIndexBeyond(std::uint64_t fileEnd) {
+    bool dropped = false;
     while (!index_.empty()) {
-        const std::byte* last = &index_[index_.size() - kIndexEntrySize];
-        std::uint64_t chunkEnd =
-            moviStart_ + 8 + readU32(last + 8) + riffChunkSpan(readU32(last + 12));
-        if (chunkEnd <= fileEnd) {
+        const IndexEntry& last = index_.back();
+        if (moviStart_ + 8 + last.offset + riffChunkSpan(last.size) <= fileEnd) {
             break;
         }
-        index_.erase(index_.end() - kIndexEntrySize, index_.end());
+        streams_[last.stream].chunks -= 1;
+        streams_[last.stream].bytes -= last.size;
+        index_.pop_back();
+        dropped = true;
+    }
+    if (dropped) {
+        largestChunk_ = 0;
+        for (const IndexEntry& entry : index_) {
+            largestChunk_ = std::max(largestChunk_, entry.size);
+        }
     }
 }
 

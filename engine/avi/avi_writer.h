@@ -6,8 +6,9 @@
 #include <span>
 #include <vector>
 
-#include "avi/file_sink.h"
 #include "avi/riff_writer.h"
+#include "part_limits.h"
+#include "platform/file_sink.h"
 
 namespace kinorex {
 
@@ -38,12 +39,10 @@ struct AviStreamHeader {
 class AviWriter {
 public:
     static constexpr int kRefused = -1;  // writeChunk: the file would grow past its limit
-    // The RIFF size field is read as signed by many readers, so the file stays under 2 GiB.
-    static constexpr std::uint64_t kMaxFileSize = 0x7FFFFFFF;
     static constexpr std::uint32_t kKeyFrame = 0x10;  // AVIIF_KEYFRAME
     static constexpr std::size_t kMaxStreams = 100;   // chunk ids carry two decimal digits
 
-    explicit AviWriter(std::unique_ptr<FileSink> file, std::uint64_t maxFileSize = kMaxFileSize);
+    explicit AviWriter(std::unique_ptr<FileSink> file, std::uint64_t maxFileSize = kMaxAviFileSize);
     ~AviWriter();
 
     // Adds the next stream (numbered from 0). Returns 0, or EINVAL once chunks have been
@@ -72,12 +71,21 @@ private:
         std::vector<std::byte> format;
         std::uint32_t chunkId = 0;
         std::uint64_t headerOffset = 0;  // of its strh chunk
+        // Running totals of the chunks in the index.
+        std::uint32_t chunks = 0;
+        std::uint64_t bytes = 0;
     };
-    struct Totals;
+    // One idx1 entry; serialised once, by finish().
+    struct IndexEntry {
+        std::uint32_t stream;
+        bool keyFrame;
+        std::uint32_t offset;  // from the 'movi' list type, where readers expect it
+        std::uint32_t size;
+    };
 
     void writeHeaders();
     int patchTotals(bool hasIndex);
-    Totals totalsFromIndex() const;
+    std::vector<std::byte> serialisedIndex() const;
     void dropIndexBeyond(std::uint64_t fileEnd);
 
     RiffWriter riff_;
@@ -88,8 +96,8 @@ private:
     std::uint64_t riffStart_ = 0;
     std::uint64_t avihOffset_ = 0;
     std::uint64_t moviStart_ = 0;
-    // idx1 entries as they go into the file: ckid, flags, offset, size (16 bytes each).
-    std::vector<std::byte> index_;
+    std::vector<IndexEntry> index_;
+    std::uint32_t largestChunk_ = 0;
 };
 
 }  // namespace kinorex

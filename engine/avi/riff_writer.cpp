@@ -3,27 +3,24 @@
 #include <array>
 #include <cstring>
 
+#include "little_endian.h"
+
 namespace kinorex {
-namespace {
-
-std::array<std::byte, 4> littleEndian(std::uint32_t value) {
-    return {std::byte(value), std::byte(value >> 8), std::byte(value >> 16),
-            std::byte(value >> 24)};
-}
-
-}  // namespace
-
 RiffWriter::RiffWriter(std::unique_ptr<FileSink> file) : file_(std::move(file)) {
     buffer_.reserve(kBlockSize);
 }
 
 void RiffWriter::putU16(std::uint16_t value) {
-    buffer_.push_back(std::byte(value));
-    buffer_.push_back(std::byte(value >> 8));
+    putLe(value, 2);
 }
 
 void RiffWriter::putU32(std::uint32_t value) {
-    putBytes(littleEndian(value));
+    putLe(value, 4);
+}
+
+void RiffWriter::putLe(std::uint32_t value, std::size_t size) {
+    buffer_.resize(buffer_.size() + size);
+    storeLe(buffer_.data() + buffer_.size() - size, value, size);
 }
 
 void RiffWriter::putBytes(std::span<const std::byte> bytes) {
@@ -52,10 +49,9 @@ int RiffWriter::endTag(std::uint64_t tagStart) {
 }
 
 int RiffWriter::writeChunk(std::uint32_t id, std::span<const std::byte> payload) {
-    auto id4 = littleEndian(id);
-    auto size4 = littleEndian(static_cast<std::uint32_t>(payload.size()));
-    const std::byte header[8] = {id4[0],   id4[1],   id4[2],   id4[3],
-                                 size4[0], size4[1], size4[2], size4[3]};
+    std::byte header[8];
+    storeLe32(header, id);
+    storeLe32(header + 4, static_cast<std::uint32_t>(payload.size()));
     const std::byte pad[1] = {};
     std::span<const std::byte> padding(pad, payload.size() & 1);
     std::uint64_t span = riffChunkSpan(payload.size());
@@ -81,7 +77,8 @@ int RiffWriter::writeChunk(std::uint32_t id, std::span<const std::byte> payload)
 }
 
 int RiffWriter::patchU32(std::uint64_t offset, std::uint32_t value) {
-    auto bytes = littleEndian(value);
+    std::array<std::byte, 4> bytes;
+    storeLe32(bytes.data(), value);
     if (offset >= committed_) {
         std::memcpy(buffer_.data() + (offset - committed_), bytes.data(), bytes.size());
         return 0;

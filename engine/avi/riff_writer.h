@@ -6,7 +6,7 @@
 #include <span>
 #include <vector>
 
-#include "avi/file_sink.h"
+#include "platform/file_sink.h"
 
 namespace kinorex {
 
@@ -64,6 +64,8 @@ public:
     int close();
 
 private:
+    // Appends the low size bytes of value.
+    void putLe(std::uint32_t value, std::size_t size);
     // Writes at the committed end; on failure cuts the file back to it.
     int writeCommitted(std::span<const std::span<const std::byte>> pieces);
 

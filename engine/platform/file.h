@@ -26,7 +26,6 @@ public:
     // the file; returns nothing on a read error.
     std::optional<std::size_t> read(void* buffer, std::size_t count);
     bool seek(std::uint64_t offset);
-    std::optional<std::uint64_t> tell() const;
     std::optional<std::uint64_t> size() const;
 
 private:

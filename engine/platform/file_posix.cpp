@@ -60,17 +60,6 @@ bool File::seek(std::uint64_t offset) {
     return ::lseek(descriptor(handle_), static_cast<off_t>(offset), SEEK_SET) >= 0;
 }
 
-std::optional<std::uint64_t> File::tell() const {
-    if (!isOpen()) {
-        return std::nullopt;
-    }
-    const off_t position = ::lseek(descriptor(handle_), 0, SEEK_CUR);
-    if (position < 0) {
-        return std::nullopt;
-    }
-    return static_cast<std::uint64_t>(position);
-}
-
 std::optional<std::uint64_t> File::size() const {
     struct stat status {};
     if (!isOpen() || ::fstat(descriptor(handle_), &status) != 0) {

@@ -1,4 +1,4 @@
-#include "avi/file_sink.h"
+#include "platform/file_sink.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "avi/file_sink.h"
+#include "platform/file_sink.h"
 #include "platform/wide_string.h"
 
 namespace kinorex {

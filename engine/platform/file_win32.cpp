@@ -67,14 +67,6 @@ bool File::seek(std::uint64_t offset) {
     return SetFilePointerEx(native(handle_), distance, nullptr, FILE_BEGIN) != 0;
 }
 
-std::optional<std::uint64_t> File::tell() const {
-    LARGE_INTEGER position{};
-    if (!isOpen() || !SetFilePointerEx(native(handle_), LARGE_INTEGER{}, &position, FILE_CURRENT)) {
-        return std::nullopt;
-    }
-    return static_cast<std::uint64_t>(position.QuadPart);
-}
-
 std::optional<std::uint64_t> File::size() const {
     LARGE_INTEGER size{};
     if (!isOpen() || !GetFileSizeEx(native(handle_), &size)) {

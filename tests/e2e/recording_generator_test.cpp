@@ -8,9 +8,10 @@
 #include <filesystem>
 #include <vector>
 
-#include "frame_record.h"
+#include "little_endian.h"
 #include "media_files.h"
-#include "recording_reader.h"
+#include "recording/frame_record.h"
+#include "recording/recording_reader.h"
 #include "temp_path.h"
 
 namespace kinorex {
@@ -45,7 +46,6 @@ TEST(RecordingGenerator, AwkwardCasesAndIndexChain) {
     std::vector<Walked> records;
     std::vector<std::uint8_t> buffer(kFrameBufferSize);
     std::uint32_t size = kFrameBufferSize;
-    std::uint64_t firstKeyFrame = 0;
     std::uint64_t wholeRecordsEnd = kFileHeaderSize;
     for (; reader.ReadFrame(buffer.data(), size); size = kFrameBufferSize) {
         const FrameRecord record(buffer.data(), size);
@@ -74,10 +74,7 @@ TEST(RecordingGenerator, AwkwardCasesAndIndexChain) {
 
     // The first index entry points at the first key frame, channel 3's, at the first record.
     const auto entry = reader.GetIndexEntry(0);
-    for (int i = 7; i >= 0; --i) {
-        firstKeyFrame = firstKeyFrame << 8 | entry[i];
-    }
-    EXPECT_EQ(firstKeyFrame, kFileHeaderSize);
+    EXPECT_EQ(loadLe64(entry.data()), kFileHeaderSize);
     EXPECT_EQ(entry[8], 2);  // channel index of channel 3
 }
 

@@ -17,8 +17,8 @@
 #include "little_endian.h"
 #include "media_files.h"
 #include "ps2avi.h"
+#include "recording/recording_reader.h"
 #include "recording_generator.h"
-#include "recording_reader.h"
 #include "temp_path.h"
 #include "wait.h"
 

@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "avi/file_sink.h"
 #include "avi_layout.h"
+#include "platform/file_sink.h"
 
 namespace kinorex::test {
 
@@ -53,14 +53,6 @@ public:
 
 private:
     std::shared_ptr<MemoryFile> file_;
-};
-
-// Takes any amount of data at no cost, for runs up to the size limits.
-class DiscardingSink final : public FileSink {
-public:
-    int writeAt(std::uint64_t, std::span<const std::span<const std::byte>>) override { return 0; }
-    int truncate(std::uint64_t) override { return 0; }
-    int close() override { return 0; }
 };
 
 }  // namespace kinorex::test

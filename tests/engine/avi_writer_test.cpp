@@ -38,7 +38,7 @@ std::vector<std::byte> payload(std::size_t size, std::uint8_t seed) {
 
 class AviWriterTest : public ::testing::Test {
 protected:
-    void open(std::uint64_t maxFileSize = AviWriter::kMaxFileSize) {
+    void open(std::uint64_t maxFileSize = kMaxAviFileSize) {
         writer_ = std::make_unique<AviWriter>(std::make_unique<MemorySink>(file_), maxFileSize);
         ASSERT_EQ(writer_->addStream(header("vids", 25000, 0), kFormat), 0);
         ASSERT_EQ(writer_->addStream(header("auds", 16000, 2), kFormat), 0);

@@ -192,6 +192,20 @@ TEST_F(PS2AVITest, FinishedStaysSetUntilTheNextStart) {
     EXPECT_EQ(converter_.IsFinished(), 0);
 }
 
+TEST_F(PS2AVITest, InspectRefusesFromStartUntilStop) {
+    RecordingBuilder builder;
+    builder.video(0, testPayload(100));
+    builder.write(recording());
+    ASSERT_EQ(converter_.Start(recording().c_str(), 1, prefix().c_str()), 1);
+    ChannelTable fromHeader{};
+    ChannelTable scanned{};
+    EXPECT_FALSE(converter_.inspect(recording().c_str(), 1, fromHeader, scanned));
+    EXPECT_EQ(scanned[0].hasVideo, 0) << "touches nothing";
+    converter_.Stop();
+    EXPECT_TRUE(converter_.inspect(recording().c_str(), 1, fromHeader, scanned));
+    EXPECT_EQ(scanned[0].hasVideo, 1);
+}
+
 // A converter whose worker thread cannot be started, or whose worker cannot get its buffer.
 class StarvedConverter : public PS2AVI {
 public:

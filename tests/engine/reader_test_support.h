@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "recording/recording_reader.h"
 #include "recording_builder.h"
-#include "recording_reader.h"
 #include "temp_path.h"
 
 namespace kinorex::test {

@@ -1,4 +1,4 @@
-#include "recording_reader.h"
+#include "recording/recording_reader.h"
 
 #include <gtest/gtest.h>
 

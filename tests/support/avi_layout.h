@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "little_endian.h"
 #include "media_files.h"
 
 namespace kinorex::test {
@@ -20,11 +21,7 @@ inline std::uint32_t u32At(const std::vector<std::byte>& b, std::uint64_t at) {
     if (at + 4 > b.size()) {
         return 0;
     }
-    std::uint32_t v = 0;
-    for (int i = 3; i >= 0; --i) {
-        v = v << 8 | std::to_integer<std::uint32_t>(b[at + i]);
-    }
-    return v;
+    return loadLe32(b.data() + at);
 }
 
 inline std::uint16_t u16At(const std::vector<std::byte>& b, std::uint64_t at) {

@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdint>
 
-#include "recording_layout.h"
+#include "channel_table.h"
 
 namespace kinorex {
 

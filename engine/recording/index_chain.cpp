@@ -1,19 +1,14 @@
-#include "index_chain.h"
+#include "recording/index_chain.h"
 
 #include <array>
 #include <cstring>
 
 #include "little_endian.h"
-#include "recording_layout.h"
+#include "recording/recording_layout.h"
 
 namespace kinorex {
 
 namespace {
-
-constexpr std::size_t kBlockHeaderSize = 24;
-constexpr std::size_t kBlockTrailerSize = 76;
-constexpr std::uint8_t kHeaderMagic[4] = {'I', 'U', 'R', 0};
-constexpr std::uint8_t kTrailerMagic[4] = {'N', 'U', 'X', 0};
 
 template <std::size_t N>
 bool readExactly(platform::File& file, std::uint64_t offset, std::array<std::uint8_t, N>& out) {
@@ -31,19 +26,19 @@ bool readExactly(platform::File& file, std::uint64_t offset, std::array<std::uin
 template <typename Visit>
 void walkChain(platform::File& file, std::uint64_t end, std::uint32_t remaining, Visit visit) {
     while (end > kFileHeaderSize) {
-        std::array<std::uint8_t, kBlockTrailerSize> trailer{};
+        std::array<std::uint8_t, kIndexBlockTrailerSize> trailer{};
         if (end < trailer.size() || !readExactly(file, end - trailer.size(), trailer) ||
-            std::memcmp(trailer.data() + 72, kTrailerMagic, 4) != 0) {
+            std::memcmp(trailer.data() + kTrailerMagicOffset, kIndexTrailerMagic, 4) != 0) {
             return;
         }
-        const std::uint32_t entryCount = loadLe32(trailer.data() + 64);
-        const std::uint32_t distance = loadLe32(trailer.data() + 68);
+        const std::uint32_t entryCount = loadLe32(trailer.data() + kTrailerEntryCountOffset);
+        const std::uint32_t distance = loadLe32(trailer.data() + kTrailerDistanceOffset);
 
         const std::uint64_t blockSize = std::uint64_t{entryCount} * IndexEntries::kEntrySize +
-                                        kBlockHeaderSize + kBlockTrailerSize;
-        std::array<std::uint8_t, kBlockHeaderSize> header{};
+                                        kIndexBlockHeaderSize + kIndexBlockTrailerSize;
+        std::array<std::uint8_t, kIndexBlockHeaderSize> header{};
         if (blockSize > end || !readExactly(file, end - blockSize, header) ||
-            std::memcmp(header.data(), kHeaderMagic, 4) != 0) {
+            std::memcmp(header.data(), kIndexHeaderMagic, 4) != 0) {
             return;
         }
 

@@ -1,10 +1,10 @@
-#include "recording_reader.h"
+#include "recording/recording_reader.h"
 
 #include <algorithm>
 #include <cstring>
 
-#include "index_chain.h"
 #include "little_endian.h"
+#include "recording/index_chain.h"
 
 namespace kinorex {
 
@@ -15,8 +15,6 @@ constexpr std::size_t kPayloadLengthOffset = 20;
 constexpr std::size_t kVideoStandardOffset = 13;
 constexpr std::size_t kResolutionCodeOffset = 359;  // + channel number
 constexpr std::size_t kFrameRateCodeOffset = 391;   // + channel number
-constexpr std::size_t kIndexEntryCountOffset = 1416;
-constexpr std::size_t kIndexEndOffset = 1420;
 
 // Which column of the picture-size and frame-rate tables the header's standard selects.
 std::size_t standardColumn(const std::array<std::uint8_t, kFileHeaderSize>& header) {

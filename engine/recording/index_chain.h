@@ -2,8 +2,8 @@
 
 #include <cstdint>
 
-#include "index_entries.h"
 #include "platform/file.h"
+#include "recording/index_entries.h"
 
 namespace kinorex {
 

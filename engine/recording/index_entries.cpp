@@ -1,4 +1,4 @@
-#include "index_entries.h"
+#include "recording/index_entries.h"
 
 #include <algorithm>
 #include <cstring>

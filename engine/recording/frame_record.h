@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "little_endian.h"
-#include "recording_layout.h"
+#include "recording/recording_layout.h"
 
 namespace kinorex {
 

@@ -5,24 +5,22 @@
 #include <mutex>
 #include <optional>
 
-#include "frame_record.h"
-#include "index_entries.h"
 #include "platform/file.h"
-#include "read_ahead.h"
-#include "recording_layout.h"
+#include "recording/frame_record.h"
+#include "recording/index_entries.h"
+#include "recording/read_ahead.h"
+#include "recording/recording_layout.h"
 
 namespace kinorex {
 
 // Read access to one recording: its file header, its index chain and, in file order, its
 // frame records. A conversion walks the records on a worker thread while the user interface
 // polls the percentage, so every operation runs under one re-entrant lock and a percentage
-// is always taken between two records.
+// is always taken between two records. The lock and the open file make it neither copyable
+// nor movable.
 class RecordingReader {
 public:
-    RecordingReader() = default;
-    virtual ~RecordingReader();
-    RecordingReader(const RecordingReader&) = delete;
-    RecordingReader& operator=(const RecordingReader&) = delete;
+    ~RecordingReader();
 
     // Opens the recording at `path`, closing whatever was open. `header` receives the
     // kFileHeaderSize bytes of the file header; the caller zeroes it first, so that a file

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "recording_layout.h"
+#include "channel_table.h"
 
 namespace kinorex {
 

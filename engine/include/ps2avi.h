@@ -6,12 +6,13 @@
 #include <memory>
 #include <thread>
 
-#include "channel_parts.h"
-#include "channel_scan.h"
+#include "channel_table.h"
 #include "conversion_report.h"
-#include "recording_reader.h"
+#include "part_limits.h"
 
 namespace kinorex {
+
+class RecordingReader;
 
 // Converts one recording into one AVI file per selected channel that carries
 // video. Start runs on the caller's thread (open, pre-scan, create the files);
@@ -43,7 +44,7 @@ public:
 
     // What Start would find in a recording for the given mask, without writing
     // anything: the channel table as the file header gives it and as the
-    // pre-scan leaves it. Not while a conversion runs.
+    // pre-scan leaves it. False, touching nothing, from Start until Stop.
     bool inspect(const char* sourcePath, std::uint32_t channelMask, ChannelTable& fromHeader,
                  ChannelTable& scanned);
 
@@ -70,11 +71,11 @@ private:
     // Walks the whole recording and writes what belongs to the outputs in the mask.
     void walk(RecordingReader& reader, std::uint16_t outputs);
 
+    // The readers and the outputs, kept out of this header.
+    struct Files;
+
     std::thread worker_;
-    RecordingReader reader_;
-    // Walks the recording a second time for the outputs of the second lane.
-    RecordingReader secondReader_;
-    std::array<ChannelParts, kChannelCount> outputs_;
+    std::unique_ptr<Files> files_;
     ChannelTable channels_{};
     std::array<std::int32_t, kChannelCount> open_{};
     // Bit j of entry k: output j takes the voice frames of channel index k.

@@ -1,0 +1,19 @@
+#pragma once
+
+#include <cstdint>
+
+namespace kinorex {
+
+// The RIFF size field is read as signed by many readers, so an AVI file stays under 2 GiB.
+inline constexpr std::uint64_t kMaxAviFileSize = 0x7FFFFFFF;
+
+// When a channel's output moves on to its next part file.
+struct PartLimits {
+    // Whole-file limit of each part, headers and index included.
+    std::uint64_t maxFileSize = kMaxAviFileSize;
+    // Once a part has less room than this left, the next key frame starts a new part, so
+    // that each part plays from its first frame.
+    std::uint64_t keyFrameMargin = std::uint64_t{64} << 20;
+};
+
+}  // namespace kinorex
