@@ -166,7 +166,9 @@ void PS2AVI::run() {
             secondLane =
                 std::thread(&PS2AVI::walk, this, std::ref(files_->secondReader), lanes_[1]);
         } catch (const std::system_error&) {
-            // Without a second thread the lanes run one after the other.
+            // Without a second thread the lanes run one after the other, and the first must
+            // not wait for the second to take its blocks.
+            files_->secondReader.shareBlocks(nullptr);
         }
     }
     walk(files_->reader, lanes_[0]);

@@ -14,7 +14,8 @@ ReadAhead::~ReadAhead() {
 }
 
 bool ReadAhead::holds(std::size_t count) const {
-    return block_ && position_ >= block_->start && position_ + count <= block_->start + block_->length;
+    return block_ && position_ >= block_->start &&
+           position_ + count <= block_->start + block_->length;
 }
 
 std::optional<std::span<const unsigned char>> ReadAhead::peek(std::size_t count) {

@@ -21,13 +21,13 @@ void BlockSource::leave(int walk) {
 }
 
 std::size_t BlockSource::waitingReadBy(int walk) const {
-    return static_cast<std::size_t>(std::count_if(
-        waiting_.begin(), waiting_.end(),
-        [walk](const Waiting& waiting) { return waiting.readBy == walk; }));
+    return static_cast<std::size_t>(
+        std::count_if(waiting_.begin(), waiting_.end(),
+                      [walk](const Waiting& waiting) { return waiting.readBy == walk; }));
 }
 
 std::shared_ptr<const ReadBlock> BlockSource::takeWaiting(int walk, std::uint64_t position,
-                                                         std::unique_lock<std::mutex>& guard) {
+                                                          std::unique_lock<std::mutex>& guard) {
     for (;;) {
         // Blocks the other walk read from before this one's position will not be asked for.
         std::erase_if(waiting_, [&](const Waiting& waiting) {

@@ -2,8 +2,8 @@
 
 #include <array>
 #include <cstdint>
-#include <mutex>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <vector>
 
