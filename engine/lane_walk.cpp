@@ -42,9 +42,22 @@ void LaneWalk::run(RecordingReader& reader, const std::atomic<std::int32_t>& sto
     }
 }
 
+std::uint16_t LaneWalk::voiceSourcesOf(const std::array<std::uint16_t, kChannelCount>& audioTargets,
+                                       std::uint16_t outputs) {
+    std::uint16_t sources = 0;
+    for (int k = 0; k < kChannelCount; ++k) {
+        if (audioTargets[k] & outputs) {
+            sources |= static_cast<std::uint16_t>(1u << k);
+        }
+    }
+    return sources;
+}
+
 std::uint16_t LaneWalk::voiceTargets(const FrameRecord& record) const {
     const std::uint32_t k = record.channelIndex();
-    return k < kChannelCount && record.isAudio() ? audioTargets_[k] & outputs_ : 0;
+    return k < kChannelCount && ((voiceSources_ >> k) & 1u) && record.isAudio()
+               ? audioTargets_[k] & outputs_
+               : 0;
 }
 
 std::size_t LaneWalk::decodeVoice(std::span<const FrameRecord> records) {
@@ -67,8 +80,8 @@ void LaneWalk::writeRecords(std::span<const FrameRecord> records) {
     auto decoded = voiceFrames_.cbegin();
     for (const FrameRecord& record : records) {
         const std::uint32_t k = record.channelIndex();
-        if (k >= kChannelCount) {
-            continue;
+        if (k >= kChannelCount || !(((outputs_ | voiceSources_) >> k) & 1u)) {
+            continue;  // another lane's
         }
         if (record.isVideo() && ((outputs_ >> k) & 1u)) {
             channels_[k].writeVideo(record.payload(),

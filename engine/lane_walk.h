@@ -32,12 +32,18 @@ public:
     LaneWalk(std::array<ChannelParts, kChannelCount>& channels,
              const std::array<std::uint16_t, kChannelCount>& audioTargets, std::uint16_t outputs,
              std::int16_t* pcm)
-        : channels_(channels), audioTargets_(audioTargets), outputs_(outputs), pcm_(pcm) {}
+        : channels_(channels),
+          audioTargets_(audioTargets),
+          outputs_(outputs),
+          voiceSources_(voiceSourcesOf(audioTargets, outputs)),
+          pcm_(pcm) {}
 
     // Walks to the end of the recording, or until `stop` rises.
     void run(RecordingReader& reader, const std::atomic<std::int32_t>& stop);
 
 private:
+    static std::uint16_t voiceSourcesOf(
+        const std::array<std::uint16_t, kChannelCount>& audioTargets, std::uint16_t outputs);
     // The outputs of this lane that take the record's voice.
     std::uint16_t voiceTargets(const FrameRecord& record) const;
     // Decodes the voice frames at the front of `records` that this lane writes, as many as
@@ -48,6 +54,8 @@ private:
     std::array<ChannelParts, kChannelCount>& channels_;
     const std::array<std::uint16_t, kChannelCount>& audioTargets_;
     const std::uint16_t outputs_;
+    // Bit k: the voice of channel index k goes to an output of this lane.
+    const std::uint16_t voiceSources_;
     std::int16_t* const pcm_;
     std::vector<FrameRecord> records_;
     std::vector<voice::AdpcmFrameJob> voiceFrames_;
