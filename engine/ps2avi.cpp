@@ -186,6 +186,13 @@ void PS2AVI::walk(RecordingReader& reader, std::uint16_t outputs) {
         LaneWalk(files_->outputs, audioTargets_, outputs, pcm.get()).run(reader, stopRequest_);
     }
     reader.shareBlocks(nullptr);
+    // Each lane completes its own files, side by side with the other: writing out the
+    // indexes of a long recording takes a while.
+    for (int j = 0; j < kChannelCount; ++j) {
+        if ((outputs >> j) & 1u) {
+            files_->outputs[j].close();
+        }
+    }
 }
 
 int PS2AVI::GetProgress() {
