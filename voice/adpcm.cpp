@@ -53,7 +53,8 @@ struct Registers {
         const auto magnitude = static_cast<std::uint32_t>((reachesStep & 4) | (reachesHalf & 2) |
                                                           (reachesQuarter & 1));
         const std::uint32_t code = (static_cast<std::uint32_t>(negative) & 8) | magnitude;
-        const AdpcmStepTransition& transition = kAdpcmTransitions[static_cast<std::size_t>(stepIndex)];
+        const AdpcmStepTransition& transition =
+            kAdpcmTransitions[static_cast<std::size_t>(stepIndex)];
         step = transition.nextStep[code];
         stepIndex = transition.nextIndex[code];
         predicted = negative != 0 ? down : up;

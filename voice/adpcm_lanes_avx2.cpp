@@ -17,19 +17,24 @@ namespace kinorex::voice {
 namespace {
 
 constexpr std::size_t kLanes = kAdpcmAvx2Kernel.lanes;
-constexpr int kRowInts = sizeof(AdpcmStepTransition) / sizeof(std::int32_t);
-
 constexpr std::size_t kBlock = kAdpcmAvx2Kernel.block;
 
+// A transition row is 32 ints long: the differences of step index i start at int i << 5.
+constexpr int kRowShift = 5;
+static_assert(sizeof(AdpcmStepTransition) == (sizeof(std::int32_t) << kRowShift));
+
 // Lane l's next four code bytes, read as one little-endian word: the codes of samples 0..7 of
-// the block, two per byte.
+// the block, two per byte. The words go into the register from scalar registers: a vector load
+// of eight words just stored would wait until the stores reach the cache.
 [[gnu::target("avx2"), gnu::always_inline]] inline __m256i loadCodeWords(
     const std::array<const std::uint8_t*, kLanes>& codes, std::size_t offset) {
-    std::array<std::uint32_t, kLanes> words{};
+    std::array<std::int32_t, kLanes> words{};
+#pragma GCC unroll 8
     for (std::size_t l = 0; l < kLanes; ++l) {
         std::memcpy(&words[l], codes[l] + offset, sizeof words[l]);
     }
-    return _mm256_loadu_si256(reinterpret_cast<const __m256i*>(words.data()));
+    return _mm256_setr_epi32(words[0], words[1], words[2], words[3], words[4], words[5], words[6],
+                             words[7]);
 }
 
 // Writes sample s of the block in lane l to pcm[l][offset + s], as 16-bit samples: pairs of
@@ -75,8 +80,10 @@ constexpr std::size_t kBlock = kAdpcmAvx2Kernel.block;
     __m256i predicted = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(startPredicted.data()));
     __m256i stepIndex = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(startIndex.data()));
 
-    // The index adjustment repeats for the sign bit, so the three magnitude bits pick it.
-    const __m256i adjust = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(kAdpcmIndexAdjust.data()));
+    // The index adjustment repeats for the sign bit, so its first eight entries, picked by the
+    // three magnitude bits, are all it takes.
+    const __m256i adjust =
+        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(kAdpcmIndexAdjust.data()));
     const __m256i lowestSample = _mm256_set1_epi32(INT16_MIN);
     const __m256i highestSample = _mm256_set1_epi32(INT16_MAX);
     const __m256i highestIndex = _mm256_set1_epi32(kAdpcmMaxStepIndex);
@@ -91,17 +98,16 @@ constexpr std::size_t kBlock = kAdpcmAvx2Kernel.block;
     for (std::size_t offset = 0; offset < samples; offset += kBlock) {
         const __m256i words = loadCodeWords(codes, offset / 2);
         __m256i block[kBlock];
-        // Unrolled, so that the block stays in registers and every shift count is a constant.
+        // Unrolled, so that the block stays in registers.
 #pragma GCC unroll 8
         for (std::size_t s = 0; s < kBlock; ++s) {
             const __m256i code = _mm256_and_si256(_mm256_srl_epi32(words, shifts[s]), codeMask);
-            const __m256i row = _mm256_slli_epi32(stepIndex, 5);
-            static_assert(kRowInts == 1 << 5);
+            const __m256i row = _mm256_slli_epi32(stepIndex, kRowShift);
             const __m256i difference =
                 _mm256_i32gather_epi32(differences, _mm256_add_epi32(row, code), 4);
             stepIndex = _mm256_add_epi32(stepIndex, _mm256_permutevar8x32_epi32(adjust, code));
-            stepIndex = _mm256_min_epi32(_mm256_max_epi32(stepIndex, _mm256_setzero_si256()),
-                                         highestIndex);
+            stepIndex =
+                _mm256_min_epi32(_mm256_max_epi32(stepIndex, _mm256_setzero_si256()), highestIndex);
             predicted = _mm256_add_epi32(predicted, difference);
             predicted = _mm256_min_epi32(_mm256_max_epi32(predicted, lowestSample), highestSample);
             block[s] = predicted;

@@ -83,8 +83,9 @@ constexpr std::int16_t kOffset = INT16_MIN;  // signed sample ^ kOffset = sample
 
 // Lane l's next 16 code bytes, as eight words of four codes each: word w of every lane in
 // row w.
-[[KINOREX_AVX512_INLINE]] inline void loadCodes(const std::array<const std::uint8_t*, kLanes>& codes,
-                                                std::size_t offset, __m512i (&rows)[kRows]) {
+[[KINOREX_AVX512_INLINE]] inline void loadCodes(
+    const std::array<const std::uint8_t*, kLanes>& codes, std::size_t offset,
+    __m512i (&rows)[kRows]) {
     const auto load = [&codes, offset](std::size_t lane) {
         return _mm_loadu_si128(reinterpret_cast<const __m128i*>(codes[lane] + offset));
     };
@@ -132,19 +133,18 @@ struct Registers {
         _mm512_permutex2var_epi16(loadWords(kStepWords.data()), r.stepIndex,
                                   loadWords(kStepWords.data() + 32)),
         lanesWith(r.stepIndex, 64), r.stepIndex, loadWords(kStepWords.data() + 64));
-    r.stepIndex =
-        _mm512_add_epi16(r.stepIndex, _mm512_permutexvar_epi16(code, loadWords(kAdjustWords.data())));
+    r.stepIndex = _mm512_add_epi16(r.stepIndex,
+                                   _mm512_permutexvar_epi16(code, loadWords(kAdjustWords.data())));
     r.stepIndex = _mm512_min_epi16(_mm512_max_epi16(r.stepIndex, _mm512_setzero_si512()),
                                    _mm512_set1_epi16(kAdpcmMaxStepIndex));
     __m512i magnitude = _mm512_srli_epi16(step, 3);
     magnitude = _mm512_mask_add_epi16(magnitude, lanesWith(code, 4), magnitude, step);
-    magnitude = _mm512_mask_add_epi16(magnitude, lanesWith(code, 2), magnitude,
-                                      _mm512_srli_epi16(step, 1));
-    magnitude = _mm512_mask_add_epi16(magnitude, lanesWith(code, 1), magnitude,
-                                      _mm512_srli_epi16(step, 2));
-    r.offsetPredicted =
-        _mm512_mask_subs_epu16(_mm512_adds_epu16(r.offsetPredicted, magnitude), lanesWith(code, 8),
-                               r.offsetPredicted, magnitude);
+    magnitude =
+        _mm512_mask_add_epi16(magnitude, lanesWith(code, 2), magnitude, _mm512_srli_epi16(step, 1));
+    magnitude =
+        _mm512_mask_add_epi16(magnitude, lanesWith(code, 1), magnitude, _mm512_srli_epi16(step, 2));
+    r.offsetPredicted = _mm512_mask_subs_epu16(_mm512_adds_epu16(r.offsetPredicted, magnitude),
+                                               lanesWith(code, 8), r.offsetPredicted, magnitude);
 }
 
 }  // namespace
@@ -191,7 +191,8 @@ struct Registers {
     _mm512_storeu_si512(startPredicted.data(), _mm512_xor_si512(registers.offsetPredicted, offset));
     _mm512_storeu_si512(startIndex.data(), registers.stepIndex);
     for (std::size_t l = 0; l < kLanes; ++l) {
-        advanceLane(lanes[l], samples, {startPredicted[l], static_cast<std::int8_t>(startIndex[l])});
+        advanceLane(lanes[l], samples,
+                    {startPredicted[l], static_cast<std::int8_t>(startIndex[l])});
     }
 }
 

@@ -2,42 +2,61 @@
 // of one code picks the difference of the next); four independent frames give the processor
 // four such chains to overlap, which hides most of that wait on any machine.
 
-#include <array>
+#include <utility>
 
 #include "adpcm_lanes.h"
 #include "adpcm_tables.h"
 
 namespace kinorex::voice {
+namespace {
 
-void decodeAdpcmLanesPortable(std::span<AdpcmLane> lanes, std::size_t samples,
-                              NibbleOrder order) {
-    constexpr std::size_t kLanes = kAdpcmPortableKernel.lanes;
-    // Local copies, so that the compiler keeps them in registers across the sample stores.
-    std::array<const std::uint8_t*, kLanes> codes{};
-    std::array<std::int16_t*, kLanes> pcm{};
-    std::array<std::int32_t, kLanes> predicted{};
-    std::array<std::int32_t, kLanes> stepIndex{};
-    for (std::size_t l = 0; l < kLanes; ++l) {
-        codes[l] = lanes[l].codes;
-        pcm[l] = lanes[l].pcm;
-        predicted[l] = lanes[l].state.predicted;
-        stepIndex[l] = lanes[l].state.stepIndex;
+// One lane's working copy, kept in registers for the whole run.
+struct LaneRegisters {
+    const std::uint8_t* codes;
+    std::int16_t* pcm;
+    std::int32_t predicted;
+    std::int32_t stepIndex;
+
+    explicit LaneRegisters(const AdpcmLane& lane)
+        : codes(lane.codes),
+          pcm(lane.pcm),
+          predicted(lane.state.predicted),
+          stepIndex(lane.state.stepIndex) {}
+
+    template <NibbleOrder kOrder>
+    [[gnu::always_inline]] void decodeByte(std::size_t i) {
+        constexpr unsigned kEarlierShift = kOrder == NibbleOrder::kHighFirst ? 4 : 0;
+        const unsigned byte = codes[i];
+        applyAdpcmCode(predicted, stepIndex, (byte >> kEarlierShift) & 0x0Fu);
+        pcm[2 * i] = static_cast<std::int16_t>(predicted);
+        applyAdpcmCode(predicted, stepIndex, (byte >> (4 - kEarlierShift)) & 0x0Fu);
+        pcm[2 * i + 1] = static_cast<std::int16_t>(predicted);
     }
-    const unsigned earlierShift = order == NibbleOrder::kHighFirst ? 4 : 0;
-    const unsigned laterShift = 4 - earlierShift;
+};
+
+// The lanes are named one by one (a pack rather than a loop over an array), so that the
+// compiler keeps each in registers of its own.
+template <NibbleOrder kOrder, std::size_t... kLane>
+void decodeInterleaved(std::span<AdpcmLane> lanes, std::size_t samples,
+                       std::index_sequence<kLane...>) {
+    LaneRegisters registers[] = {LaneRegisters(lanes[kLane])...};
     for (std::size_t i = 0; i < samples / 2; ++i) {
-        for (std::size_t l = 0; l < kLanes; ++l) {
-            const unsigned byte = codes[l][i];
-            applyAdpcmCode(predicted[l], stepIndex[l], (byte >> earlierShift) & 0x0Fu);
-            pcm[l][2 * i] = static_cast<std::int16_t>(predicted[l]);
-            applyAdpcmCode(predicted[l], stepIndex[l], (byte >> laterShift) & 0x0Fu);
-            pcm[l][2 * i + 1] = static_cast<std::int16_t>(predicted[l]);
-        }
+        (registers[kLane].template decodeByte<kOrder>(i), ...);
     }
-    for (std::size_t l = 0; l < kLanes; ++l) {
-        advanceLane(lanes[l], samples,
-                    {static_cast<std::int16_t>(predicted[l]),
-                     static_cast<std::int8_t>(stepIndex[l])});
+    (advanceLane(lanes[kLane], samples,
+                 {static_cast<std::int16_t>(registers[kLane].predicted),
+                  static_cast<std::int8_t>(registers[kLane].stepIndex)}),
+     ...);
+}
+
+}  // namespace
+
+void decodeAdpcmLanesPortable(std::span<AdpcmLane> lanes, std::size_t samples, NibbleOrder order) {
+    constexpr auto kLanes = std::make_index_sequence<kAdpcmPortableKernel.lanes>();
+    if (order == NibbleOrder::kHighFirst) {
+        decodeInterleaved<NibbleOrder::kHighFirst>(lanes, samples, kLanes);
+    } else {
+        decodeInterleaved<NibbleOrder::kLowFirst>(lanes, samples, kLanes);
     }
 }
 

@@ -5,9 +5,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <random>
+#include <string>
 #include <vector>
 
 #include "adpcm.h"
@@ -103,7 +105,6 @@ TEST(AdpcmAgreement, Type35RestartsEachFrameFromItsFirstSample) {
     EXPECT_GT(snrDb(carried, decoded.samples), 16.0);
 }
 
-
 // Each frame in a buffer of exactly its own bytes, so that the sanitizer sees any read past it.
 using Frames = std::vector<Bytes>;
 
@@ -194,9 +195,15 @@ TEST_P(AdpcmBatch, MixedLengthsAndGarbageDecodeAsOneByOne) {
     expectBatchDecodesAsFrameDecoder(usual, GetParam());
 }
 
+std::string pathName(const ::testing::TestParamInfo<AdpcmBatchPath>& path) {
+    constexpr std::array kNames = {"Portable", "Avx2", "Avx512"};
+    return kNames[static_cast<std::size_t>(path.param)];
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryPath, AdpcmBatch,
                          ::testing::Values(AdpcmBatchPath::kPortable, AdpcmBatchPath::kAvx2,
-                                           AdpcmBatchPath::kAvx512));
+                                           AdpcmBatchPath::kAvx512),
+                         pathName);
 
 TEST(AdpcmBatchDefault, TakesAnAvailablePath) {
     std::mt19937 random(16);
