@@ -41,8 +41,12 @@ AdpcmBatchPath widestPath() {
     return widest;
 }
 
-// Lanes are gathered until the widest kernel can take them.
-constexpr std::size_t kMostLanes = 32;
+// Lanes are gathered until there are enough for the widest kernel.
+#ifdef KINOREX_ADPCM_X86_64_LANES
+constexpr std::size_t kMostLanes = kAdpcmAvx512Kernel.lanes;
+#else
+constexpr std::size_t kMostLanes = kAdpcmPortableKernel.lanes;
+#endif
 
 void finishSingly(std::span<AdpcmLane> lanes, NibbleOrder order) {
     for (AdpcmLane& lane : lanes) {

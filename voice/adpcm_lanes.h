@@ -3,6 +3,7 @@
 // The kernels behind decodeAdpcmFrames. Each decodes a fixed number of frames side by side, one
 // frame per lane, and leaves every lane ready to go on where it stopped.
 
+#include <array>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -51,5 +52,33 @@ inline void advanceLane(AdpcmLane& lane, std::size_t samples, const AdpcmState& 
     lane.samples -= samples;
     lane.state = state;
 }
+
+// A vector kernel's lanes, field by field, each field's values side by side as the kernel
+// loads them into a register (the state as Words of the lane width) and stores them back.
+template <std::size_t kLanes, typename Word>
+struct AdpcmLaneColumns {
+    std::array<const std::uint8_t*, kLanes> codes{};
+    std::array<std::int16_t*, kLanes> pcm{};
+    std::array<Word, kLanes> predicted{};
+    std::array<Word, kLanes> stepIndex{};
+
+    explicit AdpcmLaneColumns(std::span<const AdpcmLane> lanes) {
+        for (std::size_t l = 0; l < kLanes; ++l) {
+            codes[l] = lanes[l].codes;
+            pcm[l] = lanes[l].pcm;
+            predicted[l] = lanes[l].state.predicted;
+            stepIndex[l] = lanes[l].state.stepIndex;
+        }
+    }
+
+    // Moves every lane on past `samples` samples, to the state now in predicted and stepIndex.
+    void advance(std::span<AdpcmLane> lanes, std::size_t samples) const {
+        for (std::size_t l = 0; l < kLanes; ++l) {
+            advanceLane(
+                lanes[l], samples,
+                {static_cast<std::int16_t>(predicted[l]), static_cast<std::int8_t>(stepIndex[l])});
+        }
+    }
+};
 
 }  // namespace kinorex::voice

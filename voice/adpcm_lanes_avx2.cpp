@@ -67,18 +67,11 @@ static_assert(sizeof(AdpcmStepTransition) == (sizeof(std::int32_t) << kRowShift)
 
 [[gnu::target("avx2")]] void decodeAdpcmLanesAvx2(std::span<AdpcmLane> lanes, std::size_t samples,
                                                   NibbleOrder order) {
-    std::array<const std::uint8_t*, kLanes> codes{};
-    std::array<std::int16_t*, kLanes> pcm{};
-    std::array<std::int32_t, kLanes> startPredicted{};
-    std::array<std::int32_t, kLanes> startIndex{};
-    for (std::size_t l = 0; l < kLanes; ++l) {
-        codes[l] = lanes[l].codes;
-        pcm[l] = lanes[l].pcm;
-        startPredicted[l] = lanes[l].state.predicted;
-        startIndex[l] = lanes[l].state.stepIndex;
-    }
-    __m256i predicted = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(startPredicted.data()));
-    __m256i stepIndex = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(startIndex.data()));
+    AdpcmLaneColumns<kLanes, std::int32_t> columns(lanes);
+    __m256i predicted =
+        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(columns.predicted.data()));
+    __m256i stepIndex =
+        _mm256_loadu_si256(reinterpret_cast<const __m256i*>(columns.stepIndex.data()));
 
     // The index adjustment repeats for the sign bit, so its first eight entries, picked by the
     // three magnitude bits, are all it takes.
@@ -96,7 +89,7 @@ static_assert(sizeof(AdpcmStepTransition) == (sizeof(std::int32_t) << kRowShift)
     }
 
     for (std::size_t offset = 0; offset < samples; offset += kBlock) {
-        const __m256i words = loadCodeWords(codes, offset / 2);
+        const __m256i words = loadCodeWords(columns.codes, offset / 2);
         __m256i block[kBlock];
         // Unrolled, so that the block stays in registers.
 #pragma GCC unroll 8
@@ -112,16 +105,12 @@ static_assert(sizeof(AdpcmStepTransition) == (sizeof(std::int32_t) << kRowShift)
             predicted = _mm256_min_epi32(_mm256_max_epi32(predicted, lowestSample), highestSample);
             block[s] = predicted;
         }
-        storeBlock(block, pcm, offset);
+        storeBlock(block, columns.pcm, offset);
     }
 
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(startPredicted.data()), predicted);
-    _mm256_storeu_si256(reinterpret_cast<__m256i*>(startIndex.data()), stepIndex);
-    for (std::size_t l = 0; l < kLanes; ++l) {
-        advanceLane(lanes[l], samples,
-                    {static_cast<std::int16_t>(startPredicted[l]),
-                     static_cast<std::int8_t>(startIndex[l])});
-    }
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(columns.predicted.data()), predicted);
+    _mm256_storeu_si256(reinterpret_cast<__m256i*>(columns.stepIndex.data()), stepIndex);
+    columns.advance(lanes, samples);
 }
 
 }  // namespace kinorex::voice

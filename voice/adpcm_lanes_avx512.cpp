@@ -127,7 +127,8 @@ struct Registers {
     __m512i stepIndex;
 };
 
-// Decodes the code at the bottom of each lane of `code` (bits above it are ignored).
+// Decodes the code at the bottom of each lane of `code` (bits above it are ignored). The step
+// of an index below 64 comes from the first two table registers, of 64..88 from the third.
 [[KINOREX_AVX512_INLINE]] inline void decodeCode(Registers& r, __m512i code) {
     const __m512i step = _mm512_mask_permutexvar_epi16(
         _mm512_permutex2var_epi16(loadWords(kStepWords.data()), r.stepIndex,
@@ -152,19 +153,10 @@ struct Registers {
 [[gnu::target("avx512f,avx512bw")]] void decodeAdpcmLanesAvx512(std::span<AdpcmLane> lanes,
                                                                 std::size_t samples,
                                                                 NibbleOrder order) {
-    std::array<const std::uint8_t*, kLanes> codes{};
-    std::array<std::int16_t*, kLanes> pcm{};
-    std::array<std::int16_t, kLanes> startPredicted{};
-    std::array<std::int16_t, kLanes> startIndex{};
-    for (std::size_t l = 0; l < kLanes; ++l) {
-        codes[l] = lanes[l].codes;
-        pcm[l] = lanes[l].pcm;
-        startPredicted[l] = lanes[l].state.predicted;
-        startIndex[l] = lanes[l].state.stepIndex;
-    }
+    AdpcmLaneColumns<kLanes, std::int16_t> columns(lanes);
     const __m512i offset = _mm512_set1_epi16(kOffset);
-    Registers registers{_mm512_xor_si512(loadWords(startPredicted.data()), offset),
-                        loadWords(startIndex.data())};
+    Registers registers{_mm512_xor_si512(loadWords(columns.predicted.data()), offset),
+                        loadWords(columns.stepIndex.data())};
     // Within a word of two code bytes, the shifts that bring codes 0..3 to the bottom.
     const int earlierShift = order == NibbleOrder::kHighFirst ? 4 : 0;
     const int laterShift = 4 - earlierShift;
@@ -174,8 +166,9 @@ struct Registers {
 
     for (std::size_t done = 0; done < samples; done += kBlock) {
         __m512i words[kRows];
-        loadCodes(codes, done / 2, words);
-        // Unrolled, so that every row stays in a register.
+        loadCodes(columns.codes, done / 2, words);
+        // Eight samples at a time, from rows 2 * part (samples 0..3) and 2 * part + 1 (4..7);
+        // unrolled, so that every row stays in a register.
 #pragma GCC unroll 4
         for (std::size_t part = 0; part < kBlock / kRows; ++part) {
             __m512i decoded[kRows];
@@ -184,16 +177,14 @@ struct Registers {
                 decodeCode(registers, _mm512_srl_epi16(words[2 * part + s / 4], shifts[s % 4]));
                 decoded[s] = registers.offsetPredicted;
             }
-            storeSamples(decoded, pcm, done + kRows * part);
+            storeSamples(decoded, columns.pcm, done + kRows * part);
         }
     }
 
-    _mm512_storeu_si512(startPredicted.data(), _mm512_xor_si512(registers.offsetPredicted, offset));
-    _mm512_storeu_si512(startIndex.data(), registers.stepIndex);
-    for (std::size_t l = 0; l < kLanes; ++l) {
-        advanceLane(lanes[l], samples,
-                    {startPredicted[l], static_cast<std::int8_t>(startIndex[l])});
-    }
+    _mm512_storeu_si512(columns.predicted.data(),
+                        _mm512_xor_si512(registers.offsetPredicted, offset));
+    _mm512_storeu_si512(columns.stepIndex.data(), registers.stepIndex);
+    columns.advance(lanes, samples);
 }
 
 }  // namespace kinorex::voice
