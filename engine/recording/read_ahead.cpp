@@ -21,7 +21,7 @@ bool ReadAhead::holds(std::size_t count) const {
 std::optional<std::span<const unsigned char>> ReadAhead::peek(std::size_t count) {
     // Refilling from the current position keeps what is asked for in one piece; the few
     // bytes read twice at each block's end cost far less than stitching pieces together.
-    if (!holds(count) && !fill()) {
+    if (!holds(count) && !fill(count)) {
         return std::nullopt;
     }
     const auto offset = static_cast<std::size_t>(position_ - block_->start);
@@ -73,8 +73,8 @@ void ReadAhead::reset() {
     position_ = 0;
 }
 
-bool ReadAhead::fill() {
-    block_ = source_->fetch(walk_, file_, position_);
+bool ReadAhead::fill(std::size_t count) {
+    block_ = source_->fetch(walk_, file_, position_, count);
     return block_ != nullptr;
 }
 

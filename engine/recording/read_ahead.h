@@ -50,7 +50,8 @@ public:
 
 private:
     bool holds(std::size_t count) const;
-    bool fill();
+    // Reads a block from the position holding `count` bytes where the file has them.
+    bool fill(std::size_t count);
 
     platform::File& file_;
     std::shared_ptr<BlockSource> source_;

@@ -26,8 +26,36 @@ std::size_t BlockSource::waitingReadBy(int walk) const {
                       [walk](const Waiting& waiting) { return waiting.readBy == walk; }));
 }
 
+std::unique_ptr<unsigned char[]> BlockSource::Spares::take() {
+    std::lock_guard guard(lock_);
+    if (kept_.empty()) {
+        return std::make_unique_for_overwrite<unsigned char[]>(ReadBlock::kCapacity);
+    }
+    auto bytes = std::move(kept_.back());
+    kept_.pop_back();
+    return bytes;
+}
+
+void BlockSource::Spares::keep(std::unique_ptr<unsigned char[]> bytes) {
+    std::lock_guard guard(lock_);
+    if (kept_.size() < kMaxKept) {
+        kept_.push_back(std::move(bytes));  // within the reserved room: cannot throw
+    }
+}
+
+// A block whose memory goes back to the spares when the last walk lets go of it.
+std::shared_ptr<ReadBlock> BlockSource::newBlock() {
+    auto block = std::make_unique<ReadBlock>();
+    block->bytes = spares_->take();
+    return std::shared_ptr<ReadBlock>(block.release(), [spares = spares_](ReadBlock* done) {
+        spares->keep(std::move(done->bytes));
+        delete done;
+    });
+}
+
 std::shared_ptr<const ReadBlock> BlockSource::takeWaiting(int walk, std::uint64_t position,
-                                                          std::unique_lock<std::mutex>& guard) {
+                                                         std::size_t count,
+                                                         std::unique_lock<std::mutex>& guard) {
     for (;;) {
         // Blocks the other walk read from before this one's position will not be asked for.
         std::erase_if(waiting_, [&](const Waiting& waiting) {
@@ -40,7 +68,10 @@ std::shared_ptr<const ReadBlock> BlockSource::takeWaiting(int walk, std::uint64_
             return nullptr;
         }
         if (found->ready) {
-            std::shared_ptr<const ReadBlock> block = found->failed ? nullptr : found->block;
+            std::shared_ptr<const ReadBlock> block;
+            if (!found->failed && found->block->length >= count) {
+                block = found->block;
+            }
             waiting_.erase(found);
             taken_.notify_all();
             return block;
@@ -50,26 +81,25 @@ std::shared_ptr<const ReadBlock> BlockSource::takeWaiting(int walk, std::uint64_
 }
 
 std::shared_ptr<const ReadBlock> BlockSource::fetch(int walk, platform::File& file,
-                                                    std::uint64_t position) {
+                                                    std::uint64_t position, std::size_t count) {
     std::unique_lock guard(lock_);
-    if (auto block = takeWaiting(walk, position, guard)) {
+    if (auto block = takeWaiting(walk, position, count, guard)) {
         return block;
     }
     // Two walks never wait for each other: what one has read lies behind it and ahead of the
     // other, and the other drops what lies behind itself.
     taken_.wait(guard, [&] { return walks_ < 2 || waitingReadBy(walk) < kMaxAhead; });
-    return readBlock(walk, file, position, guard);
+    return readBlock(walk, file, position, count, guard);
 }
 
 // Announces the block before reading it, so that the other walk, arriving meanwhile, waits
 // for it rather than reading it too.
 std::shared_ptr<ReadBlock> BlockSource::readBlock(int walk, platform::File& file,
-                                                  std::uint64_t position,
+                                                  std::uint64_t position, std::size_t count,
                                                   std::unique_lock<std::mutex>& guard) {
     std::shared_ptr<ReadBlock> block;
     try {
-        block = std::make_shared<ReadBlock>();
-        block->bytes = std::make_unique_for_overwrite<unsigned char[]>(ReadBlock::kCapacity);
+        block = newBlock();
         block->start = position;
         if (walks_ > 1) {
             waiting_.push_back({block, walk});
@@ -80,7 +110,8 @@ std::shared_ptr<ReadBlock> BlockSource::readBlock(int walk, platform::File& file
     guard.unlock();
     std::optional<std::size_t> got;
     if (file.seek(position)) {
-        got = file.read(block->bytes.get(), ReadBlock::kCapacity);
+        got = file.read(block->bytes.get(),
+                        std::clamp(count, ReadBlock::kUsualRead, ReadBlock::kCapacity));
     }
     block->length = got.value_or(0);
     guard.lock();
