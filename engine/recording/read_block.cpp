@@ -54,8 +54,8 @@ std::shared_ptr<ReadBlock> BlockSource::newBlock() {
 }
 
 std::shared_ptr<const ReadBlock> BlockSource::takeWaiting(int walk, std::uint64_t position,
-                                                         std::size_t count,
-                                                         std::unique_lock<std::mutex>& guard) {
+                                                          std::size_t count,
+                                                          std::unique_lock<std::mutex>& guard) {
     for (;;) {
         // Blocks the other walk read from before this one's position will not be asked for.
         std::erase_if(waiting_, [&](const Waiting& waiting) {
