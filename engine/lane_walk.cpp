@@ -36,8 +36,8 @@ void LaneWalk::run(RecordingReader& reader, const std::atomic<std::int32_t>& sto
             writeRecords(rest.first(count));
             rest = rest.subspan(count);
         }
-        // A block's records are about a millisecond of work: often enough to let a busy
-        // machine's other threads in.
+        // A block's records are a fraction of a millisecond of work: often enough to let a
+        // busy machine's other threads in.
         std::this_thread::yield();
     }
 }

@@ -33,7 +33,8 @@ struct PS2AVI::Files {
         : outputs(makeOutputs(limits, std::make_index_sequence<kChannelCount>{})) {}
 
     RecordingReader reader;
-    // Walks the recording a second time for the outputs of the second lane.
+    // Walks the recording a second time for the outputs of the second lane, sharing the
+    // first reader's blocks.
     RecordingReader secondReader;
     std::array<ChannelParts, kChannelCount> outputs;
 };
