@@ -13,7 +13,10 @@ namespace kinorex::cli {
 
 namespace {
 
-constexpr auto kPollInterval = std::chrono::milliseconds(100);
+constexpr auto kDisplayInterval = std::chrono::milliseconds(100);
+// A conversion may take a fraction of a second: waiting a whole display interval for its
+// end would add a noticeable share to it.
+constexpr auto kFinishPollInterval = std::chrono::milliseconds(2);
 
 void reportFailure(const std::string& source, const std::string& reason) {
     std::cerr << "Failed to convert! " << source << ": " << reason << '\n';
@@ -45,9 +48,13 @@ bool outputFoldersWritable(const Options& options) {
 
 // Polls the converter until its worker has finished or the user interrupts.
 void followConversion(PS2AVI& converter, ProgressDisplay& display) {
+    auto nextDisplay = std::chrono::steady_clock::now();
     while (!converter.IsFinished() && !interruptRequested()) {
-        display.update(converter.GetProgress());  // the display clamps to 0..100
-        sleepUnlessInterrupted(kPollInterval);
+        if (const auto now = std::chrono::steady_clock::now(); now >= nextDisplay) {
+            display.update(converter.GetProgress());  // the display clamps to 0..100
+            nextDisplay = now + kDisplayInterval;
+        }
+        sleepUnlessInterrupted(kFinishPollInterval);
     }
     if (converter.IsFinished()) {
         display.update(100);

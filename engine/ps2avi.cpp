@@ -7,30 +7,15 @@
 
 #include "channel_parts.h"
 #include "channel_scan.h"
-#include "hi_voice.h"
-#include "recording/frame_record.h"
+#include "lane_walk.h"
 #include "recording/recording_reader.h"
-#include "walk_pacing.h"
 
 namespace kinorex {
 
 namespace {
 
-constexpr std::size_t kPcmBufferSamples = 1024;
-constexpr std::size_t kVoiceFrameHeaderSize = 4;
-
 bool isSelected(std::uint32_t channelMask, int index) {
     return (channelMask >> index) & 1u;
-}
-
-// A voice frame declares its payload length in 16-bit words; a record cut
-// shorter than that would have the decoder read stale bytes of an earlier record.
-bool holdsWholeVoiceFrame(const FrameRecord& record) {
-    if (record.payloadSize() < kVoiceFrameHeaderSize) {
-        return false;
-    }
-    const std::uint32_t declaredWords = record.payload()[2];
-    return record.payloadSize() >= kVoiceFrameHeaderSize + 2 * declaredWords;
 }
 
 template <std::size_t... Index>
@@ -48,7 +33,8 @@ struct PS2AVI::Files {
         : outputs(makeOutputs(limits, std::make_index_sequence<kChannelCount>{})) {}
 
     RecordingReader reader;
-    // Walks the recording a second time for the outputs of the second lane.
+    // Walks the recording a second time for the outputs of the second lane, sharing the
+    // first reader's blocks.
     RecordingReader secondReader;
     std::array<ChannelParts, kChannelCount> outputs;
 };
@@ -120,7 +106,7 @@ std::thread PS2AVI::launchWorker() {
 }
 
 std::unique_ptr<std::int16_t[]> PS2AVI::allocatePcmBuffer() {
-    return std::unique_ptr<std::int16_t[]>(new (std::nothrow) std::int16_t[kPcmBufferSamples]);
+    return std::unique_ptr<std::int16_t[]>(new (std::nothrow) std::int16_t[LaneWalk::kPcmSamples]);
 }
 
 int PS2AVI::Start(const char* sourcePath, std::uint32_t channelMask, const char* outputPrefix) {
@@ -167,7 +153,11 @@ void PS2AVI::openSecondLane(const char* sourcePath) {
                           files_->secondReader.Open(sourcePath, header.data());
     if (!twoLanes) {
         lanes_ = {static_cast<std::uint16_t>(lanes_[0] | lanes_[1]), 0};
+        return;
     }
+    auto blocks = std::make_shared<BlockSource>();
+    files_->reader.shareBlocks(blocks);
+    files_->secondReader.shareBlocks(blocks);
 }
 
 void PS2AVI::run() {
@@ -177,7 +167,9 @@ void PS2AVI::run() {
             secondLane =
                 std::thread(&PS2AVI::walk, this, std::ref(files_->secondReader), lanes_[1]);
         } catch (const std::system_error&) {
-            // Without a second thread the lanes run one after the other.
+            // Without a second thread the lanes run one after the other, and the first must
+            // not wait for the second to take its blocks.
+            files_->secondReader.shareBlocks(nullptr);
         }
     }
     walk(files_->reader, lanes_[0]);
@@ -191,46 +183,17 @@ void PS2AVI::run() {
 
 void PS2AVI::walk(RecordingReader& reader, std::uint16_t outputs) {
     std::unique_ptr<std::int16_t[]> pcm = allocatePcmBuffer();
-    if (!pcm) {
-        return;
+    if (pcm) {
+        LaneWalk(files_->outputs, audioTargets_, outputs, pcm.get()).run(reader, stopRequest_);
     }
-    // One decoder context serves every channel: type-3 frames carry their
-    // starting state, so interleaved streams do not disturb each other.
-    HiVoiceContext voice{};
-    HI_VOICE_DecReset(&voice, HI_VOICE_TYPE_ADPCM);
-
-    std::uint32_t records = 0;
-    do {
-        FrameRecord record;
-        if (!reader.viewFrame(kFrameBufferSize, record)) {
-            break;
+    reader.shareBlocks(nullptr);
+    // Each lane completes its own files, side by side with the other: writing out the
+    // indexes of a long recording takes a while.
+    for (int j = 0; j < kChannelCount; ++j) {
+        if ((outputs >> j) & 1u) {
+            files_->outputs[j].close();
         }
-        const std::uint32_t k = record.channelIndex();
-        if (k < kChannelCount) {
-            if (record.isVideo() && open_[k] && ((outputs >> k) & 1u)) {
-                files_->outputs[k].writeVideo(record.payload(),
-                                              static_cast<std::int32_t>(record.payloadSize()),
-                                              record.isKeyFrame());
-            } else if (const std::uint16_t targets =
-                           record.isAudio() ? audioTargets_[k] & outputs : 0;
-                       targets != 0) {
-                std::int16_t samples = 0;
-                if (holdsWholeVoiceFrame(record)) {
-                    // Only the layouts of other codec types are repacked in place; this
-                    // ADPCM context leaves the frame in the read-ahead block untouched.
-                    HI_VOICE_DecodeFrame(&voice, const_cast<std::uint8_t*>(record.payload()),
-                                         pcm.get(), &samples);
-                }
-                const auto bytes = static_cast<std::int16_t>(samples * 2);
-                for (int j = 0; j < kChannelCount; ++j) {
-                    if ((targets >> j) & 1u) {
-                        files_->outputs[j].writeAudio(pcm.get(), bytes);
-                    }
-                }
-            }
-        }
-        yieldAfterRecord(++records);
-    } while (!stopRequest_);
+    }
 }
 
 int PS2AVI::GetProgress() {

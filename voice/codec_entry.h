@@ -81,6 +81,12 @@ struct CodecEntry {
     CodeArrangement arrangement = {};
 };
 
+// Whether a voice frame's header carries the frame mark; only the low two bits of its second
+// byte are checked.
+inline bool hasFrameMark(const std::uint8_t* frame) {
+    return (frame[1] & 0x03) == (HI_VOICE_FRAME_MARK >> 8);
+}
+
 // The entry for a codec type, or nullptr when no codec handles it.
 const CodecEntry* findCodec(std::int16_t type);
 

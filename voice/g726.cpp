@@ -6,6 +6,7 @@
 #include <cassert>
 #include <cstdlib>
 
+#include "cpu_features.h"
 #include "g726_rates.h"
 
 // The per-sample coder follows the block diagrams of G.726's computational
@@ -563,8 +564,7 @@ template <int kBits>
 // registers, kept partly in memory, and shifts lane by lane. Where the processor
 // has AVX2 the block loops run in a copy compiled for it, chosen at run time,
 // so that the library still runs on any x86-64 processor.
-#if defined(__x86_64__) || defined(__i386__)
-#define KINOREX_G726_AVX2 1
+#ifdef KINOREX_VOICE_X86
 
 [[gnu::target("avx2")]] std::size_t encodeAvx2(Registers& s, int bits, G726BitOrder order,
                                                std::span<const std::int16_t> samples,
@@ -577,19 +577,12 @@ template <int kBits>
     decodeAnyRate(s, bits, payload, samples);
 }
 
-bool hasAvx2() {
-    static const bool has = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("avx2") != 0;
-    }();
-    return has;
-}
 #endif
 
 std::size_t encodeBlock(Registers& s, int bits, G726BitOrder order,
                         std::span<const std::int16_t> samples, std::uint8_t* payload) {
-#ifdef KINOREX_G726_AVX2
-    if (hasAvx2()) {
+#ifdef KINOREX_VOICE_X86
+    if (cpuHasAvx2()) {
         return encodeAvx2(s, bits, order, samples, payload);
     }
 #endif
@@ -598,8 +591,8 @@ std::size_t encodeBlock(Registers& s, int bits, G726BitOrder order,
 
 void decodeBlock(Registers& s, int bits, const std::uint8_t* payload,
                  std::span<std::int16_t> samples) {
-#ifdef KINOREX_G726_AVX2
-    if (hasAvx2()) {
+#ifdef KINOREX_VOICE_X86
+    if (cpuHasAvx2()) {
         decodeAvx2(s, bits, payload, samples);
         return;
     }

@@ -15,6 +15,7 @@ namespace {
 
 using kinorex::voice::CodecEntry;
 using kinorex::voice::findCodec;
+using kinorex::voice::hasFrameMark;
 
 constexpr std::string_view kVersion = "HI_VOICE_VERSION=KNRX01_VOICELIB_V1.0.0.0";
 static_assert(kVersion.size() + 1 == HI_VOICE_VERSION_BYTES);
@@ -112,7 +113,7 @@ std::int32_t HI_VOICE_DecodeFrame(HiVoiceContext* context, std::uint8_t* frame, 
     }
     // Callers that ignore the status rely on the count reading 0 after any failure.
     *sampleCount = 0;
-    if ((frame[1] & 0x03) != (HI_VOICE_FRAME_MARK >> 8)) {
+    if (!hasFrameMark(frame)) {
         return HI_VOICE_ERR_DEC_MARK;
     }
     const int length = frame[2];

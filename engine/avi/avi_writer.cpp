@@ -149,13 +149,12 @@ int AviWriter::writeChunk(std::size_t stream, std::span<const std::byte> payload
             return ENOMEM;
         }
     }
-    std::uint64_t chunkStart = riff_.position();
     if (int error = riff_.writeChunk(streams_[stream].chunkId, payload)) {
         return error;
     }
     const auto size = static_cast<std::uint32_t>(payload.size());
-    index_.push_back({static_cast<std::uint32_t>(stream), keyFrame,
-                      static_cast<std::uint32_t>(chunkStart - moviStart_ - 8), size});
+    index_.push_back({size, static_cast<std::uint16_t>(stream), keyFrame});
+    nextChunkOffset_ += riffChunkSpan(size);
     streams_[stream].chunks += 1;
     streams_[stream].bytes += size;
     largestChunk_ = std::max(largestChunk_, size);
@@ -211,11 +210,13 @@ std::uint64_t AviWriter::roomLeft() const {
 std::vector<std::byte> AviWriter::serialisedIndex() const {
     std::vector<std::byte> bytes(index_.size() * kIndexEntrySize);
     std::byte* out = bytes.data();
+    std::uint64_t offset = kFirstChunkOffset;
     for (const IndexEntry& entry : index_) {
         storeLe32(out, streams_[entry.stream].chunkId);
         storeLe32(out + 4, entry.keyFrame ? kKeyFrame : 0);
-        storeLe32(out + 8, entry.offset);
+        storeLe32(out + 8, static_cast<std::uint32_t>(offset));
         storeLe32(out + 12, entry.size);
+        offset += riffChunkSpan(entry.size);
         out += kIndexEntrySize;
     }
     return bytes;
@@ -248,9 +249,10 @@ void AviWriter::dropIndexBeyond(std::uint64_t fileEnd) {
     bool dropped = false;
     while (!index_.empty()) {
         const IndexEntry& last = index_.back();
-        if (moviStart_ + 8 + last.offset + riffChunkSpan(last.size) <= fileEnd) {
+        if (moviStart_ + 8 + nextChunkOffset_ <= fileEnd) {
             break;
         }
+        nextChunkOffset_ -= riffChunkSpan(last.size);
         streams_[last.stream].chunks -= 1;
         streams_[last.stream].bytes -= last.size;
         index_.pop_back();

@@ -75,13 +75,16 @@ private:
         std::uint32_t chunks = 0;
         std::uint64_t bytes = 0;
     };
-    // One idx1 entry; serialised once, by finish().
+    // One idx1 entry, serialised once, by finish(); 8 bytes, as a long recording has
+    // millions. The chunks follow one another without gaps, so their offsets are running
+    // totals of the sizes and need not be kept.
     struct IndexEntry {
-        std::uint32_t stream;
-        bool keyFrame;
-        std::uint32_t offset;  // from the 'movi' list type, where readers expect it
         std::uint32_t size;
+        std::uint16_t stream;
+        bool keyFrame;
     };
+
+    static constexpr std::uint64_t kFirstChunkOffset = 4;  // just past the list type
 
     void writeHeaders();
     int patchTotals(bool hasIndex);
@@ -97,6 +100,9 @@ private:
     std::uint64_t avihOffset_ = 0;
     std::uint64_t moviStart_ = 0;
     std::vector<IndexEntry> index_;
+    // Where the next chunk goes, as an idx1 offset (from the 'movi' list type, where
+    // readers expect it): past the chunks in the index.
+    std::uint64_t nextChunkOffset_ = kFirstChunkOffset;
     std::uint32_t largestChunk_ = 0;
 };
 

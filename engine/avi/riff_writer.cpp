@@ -62,9 +62,16 @@ int RiffWriter::writeChunk(std::uint32_t id, std::span<const std::byte> payload)
         }
     }
     if (span <= kBlockSize) {
-        putBytes(header);
-        putBytes(payload);
-        putBytes(padding);
+        // One resize and plain copies: this runs for every chunk of a conversion.
+        const std::size_t at = buffer_.size();
+        buffer_.resize(at + span);
+        std::memcpy(buffer_.data() + at, header, sizeof header);
+        if (!payload.empty()) {
+            std::memcpy(buffer_.data() + at + sizeof header, payload.data(), payload.size());
+        }
+        if (!padding.empty()) {
+            buffer_.back() = std::byte{0};
+        }
         return 0;
     }
     // Too big for a block: copying it would only cost time, so it goes straight out.

@@ -16,9 +16,9 @@ class RecordingReader;
 
 // Converts one recording into one AVI file per selected channel that carries
 // video. Start runs on the caller's thread (open, pre-scan, create the files);
-// the frame walk runs on one worker thread until the end of the recording or
-// Stop. The caller polls GetProgress and IsFinished and calls Stop at the end,
-// which completes every file; then report() tells what was written and what was lost.
+// the frame walk runs on a worker thread until the end of the recording or Stop, and
+// completes the files it wrote. The caller polls GetProgress and IsFinished and calls Stop
+// at the end; then report() tells what was written and what was lost.
 class PS2AVI {
 public:
     PS2AVI();
@@ -36,7 +36,8 @@ public:
 
     // Percentage of the recording read so far; may pass 100 if the file grows.
     int GetProgress();
-    // Nonzero once the worker has left its loop, until the next Start.
+    // Nonzero once the worker has left its loop and completed the files, until the next
+    // Start.
     int IsFinished();
     // Stops and joins the worker, completes every AVI file and closes the
     // recording. Safe at any time, also repeatedly.

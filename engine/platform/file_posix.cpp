@@ -2,9 +2,14 @@
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/uio.h>
 #include <unistd.h>
+
+#include <atomic>
 #include <cerrno>
 #include <limits>
+
+#include "platform/disk_waits_posix.h"
 
 namespace kinorex::platform {
 
@@ -14,7 +19,36 @@ int descriptor(std::intptr_t handle) {
     return static_cast<int>(handle);
 }
 
+// Reads of recordings that had to wait for the disk. Now and then one waits
+// even when the whole file is in the cache, so one is not enough to go by; a recording read
+// from the disk has a wait at nearly every block.
+std::atomic<int> readsThatWaited{0};
+constexpr int kWaitsOfARecordingOnDisk = 4;
+
+// Reads what the page cache holds without waiting for the disk; nothing when that would
+// wait, or when the file system cannot tell.
+std::optional<std::size_t> readCached(int fd, void* buffer, std::size_t count) {
+    iovec piece{buffer, count};
+    for (;;) {
+        const ssize_t got = ::preadv2(fd, &piece, 1, -1, RWF_NOWAIT);
+        if (got >= 0) {
+            return static_cast<std::size_t>(got);
+        }
+        if (errno != EINTR) {
+            return std::nullopt;
+        }
+    }
+}
+
 }  // namespace
+
+void noteRecordingReadWaited() {
+    readsThatWaited.fetch_add(1, std::memory_order_relaxed);
+}
+
+bool recordingReadsWaitForDisk() {
+    return readsThatWaited.load(std::memory_order_relaxed) >= kWaitsOfARecordingOnDisk;
+}
 
 bool File::openForSharedRead(const char* path) {
     close();
@@ -42,6 +76,10 @@ void File::close() {
 }
 
 std::optional<std::size_t> File::readSome(void* buffer, std::size_t count) {
+    if (const auto cached = readCached(descriptor(handle_), buffer, count)) {
+        return cached;
+    }
+    noteRecordingReadWaited();
     for (;;) {
         const ssize_t got = ::read(descriptor(handle_), buffer, count);
         if (got >= 0) {

@@ -9,6 +9,8 @@
 #include <cerrno>
 #include <vector>
 
+#include "platform/disk_waits_posix.h"
+
 namespace kinorex {
 namespace {
 
@@ -70,17 +72,24 @@ public:
 private:
     // A conversion writes more than the recording holds. Left to the kernel, all of it would
     // wait as dirty pages until the end (and a `sync` then takes as long again) while pushing
-    // other files out of the cache. So what was written goes to the disk at once, and pages
-    // already there leave the cache. The window trails the end of the file, so that pages
-    // still being written at one call are dropped by a later one.
+    // other files out of the cache. So while the recording comes from the disk, what was
+    // written goes there too, every few megabytes, and pages already there leave the cache.
+    // The window trails the end of the file, so that pages still being written at one call are
+    // dropped by a later one.
     void releaseWritten(std::uint64_t end) {
-        constexpr std::uint64_t kWindow = std::uint64_t{4} << 20;
+        constexpr std::uint64_t kStep = std::uint64_t{4} << 20;
+        constexpr std::uint64_t kWindow = 2 * kStep;
+        if (end < released_ + kStep || !platform::recordingReadsWaitForDisk()) {
+            return;
+        }
+        released_ = end;
         const std::uint64_t start = end > kWindow ? end - kWindow : 0;
         ::posix_fadvise(fd_, static_cast<off_t>(start), static_cast<off_t>(end - start),
                         POSIX_FADV_DONTNEED);
     }
 
     int fd_;
+    std::uint64_t released_ = 0;
 };
 
 }  // namespace

@@ -2,30 +2,47 @@
 
 #include <algorithm>
 #include <cstring>
-#include <new>
 
 namespace kinorex {
 
+ReadAhead::ReadAhead(platform::File& file) : file_(file) {
+    takeBlocksFrom(nullptr);
+}
+
+ReadAhead::~ReadAhead() {
+    source_->leave(walk_);
+}
+
+bool ReadAhead::holds(std::size_t count) const {
+    return block_ && position_ >= block_->start &&
+           position_ + count <= block_->start + block_->length;
+}
+
 std::optional<std::span<const unsigned char>> ReadAhead::peek(std::size_t count) {
-    const bool held =
-        block_ && position_ >= blockStart_ && position_ + count <= blockStart_ + blockLength_;
     // Refilling from the current position keeps what is asked for in one piece; the few
     // bytes read twice at each block's end cost far less than stitching pieces together.
-    if (!held && !fill()) {
+    if (!holds(count) && !fill(count)) {
         return std::nullopt;
     }
-    const auto offset = static_cast<std::size_t>(position_ - blockStart_);
-    return std::span<const unsigned char>(block_.get() + offset,
-                                          std::min(count, blockLength_ - offset));
+    const auto offset = static_cast<std::size_t>(position_ - block_->start);
+    return std::span<const unsigned char>(block_->bytes.get() + offset,
+                                          std::min(count, block_->length - offset));
+}
+
+std::span<const unsigned char> ReadAhead::held() const {
+    if (!holds(0)) {
+        return {};
+    }
+    const auto offset = static_cast<std::size_t>(position_ - block_->start);
+    return {block_->bytes.get() + offset, block_->length - offset};
 }
 
 std::optional<std::size_t> ReadAhead::read(void* buffer, std::size_t count) {
     auto* out = static_cast<unsigned char*>(buffer);
-    std::size_t delivered = 0;
-    if (block_ && position_ >= blockStart_ && position_ < blockStart_ + blockLength_) {
-        const auto offset = static_cast<std::size_t>(position_ - blockStart_);
-        delivered = std::min(count, blockLength_ - offset);
-        std::memcpy(out, block_.get() + offset, delivered);
+    const auto fromBlock = held();
+    const std::size_t delivered = std::min(count, fromBlock.size());
+    if (delivered > 0) {
+        std::memcpy(out, fromBlock.data(), delivered);
         position_ += delivered;
     }
     if (delivered == count) {
@@ -42,31 +59,23 @@ std::optional<std::size_t> ReadAhead::read(void* buffer, std::size_t count) {
     return delivered + *got;
 }
 
-void ReadAhead::reset() {
+void ReadAhead::takeBlocksFrom(std::shared_ptr<BlockSource> source) {
+    if (source_) {
+        source_->leave(walk_);
+    }
+    source_ = source ? std::move(source) : std::make_shared<BlockSource>();
+    walk_ = source_->join();
     block_.reset();
-    blockStart_ = 0;
-    blockLength_ = 0;
+}
+
+void ReadAhead::reset() {
+    takeBlocksFrom(nullptr);
     position_ = 0;
 }
 
-bool ReadAhead::fill() {
-    if (!block_) {
-        block_.reset(new (std::nothrow) unsigned char[kBlockSize]);
-        if (!block_) {
-            return false;
-        }
-    }
-    blockStart_ = position_;
-    blockLength_ = 0;
-    if (!file_.seek(position_)) {
-        return false;
-    }
-    const auto got = file_.read(block_.get(), kBlockSize);
-    if (!got) {
-        return false;
-    }
-    blockLength_ = *got;
-    return true;
+bool ReadAhead::fill(std::size_t count) {
+    block_ = source_->fetch(walk_, file_, position_, count);
+    return block_ != nullptr;
 }
 
 }  // namespace kinorex

@@ -7,6 +7,7 @@
 #include <span>
 
 #include "platform/file.h"
+#include "recording/read_block.h"
 
 namespace kinorex {
 
@@ -16,13 +17,19 @@ namespace kinorex {
 // handed out), not the operating system's, which runs ahead by up to one block.
 class ReadAhead {
 public:
-    static constexpr std::size_t kBlockSize = std::size_t{1} << 20;
+    static constexpr std::size_t kBlockSize = ReadBlock::kCapacity;
 
-    explicit ReadAhead(platform::File& file) : file_(file) {}
+    explicit ReadAhead(platform::File& file);
+    ~ReadAhead();
+    ReadAhead(const ReadAhead&) = delete;
+    ReadAhead& operator=(const ReadAhead&) = delete;
 
     // The next `count` bytes (at most kBlockSize) in one piece, without moving past them;
     // valid until the next call. Fewer only at the end of the file; nothing on a read error.
     std::optional<std::span<const unsigned char>> peek(std::size_t count);
+    // What the block holds from the position on, without reading: what a walk can take in
+    // one go before the next peek reads again.
+    std::span<const unsigned char> held() const;
     void skip(std::size_t count) { position_ += count; }
 
     // Copies `count` bytes of any size and moves past them; what the block does not hold
@@ -33,17 +40,23 @@ public:
     void seek(std::uint64_t position) { position_ = position; }
     std::uint64_t position() const { return position_; }
 
+    // Takes blocks from `source` from now on, or from a source of its own for nullptr. A
+    // source shared with another reader of the same file lets the two read it once.
+    void takeBlocksFrom(std::shared_ptr<BlockSource> source);
+
     // Forgets the buffered bytes and frees the block, for when the file is closed or another
-    // one is opened.
+    // one is opened; blocks come from a source of its own again.
     void reset();
 
 private:
-    bool fill();
+    bool holds(std::size_t count) const;
+    // Reads a block from the position holding `count` bytes where the file has them.
+    bool fill(std::size_t count);
 
     platform::File& file_;
-    std::unique_ptr<unsigned char[]> block_;
-    std::uint64_t blockStart_ = 0;  // file offset of block_[0]
-    std::size_t blockLength_ = 0;   // bytes of block_ that hold file data
+    std::shared_ptr<BlockSource> source_;
+    int walk_ = 0;  // this reader's number at the source
+    std::shared_ptr<const ReadBlock> block_;
     std::uint64_t position_ = 0;
 };
 

@@ -21,6 +21,16 @@ std::size_t standardColumn(const std::array<std::uint8_t, kFileHeaderSize>& head
     return header[kVideoStandardOffset] == kPalVideoStandard ? 0 : 1;
 }
 
+// Size of the record whose frame header this is, when its payload fits `capacity`.
+std::optional<std::size_t> fittingRecordSize(const unsigned char* frameHeader,
+                                             std::uint32_t capacity) {
+    const std::uint32_t payloadLength = loadLe32(frameHeader + kPayloadLengthOffset);
+    if (payloadLength > capacity - kFrameHeaderSize) {
+        return std::nullopt;
+    }
+    return kFrameHeaderSize + payloadLength;
+}
+
 bool isChannelNumber(std::uint8_t channelNumber) {
     return channelNumber >= 1 && channelNumber <= kChannelCount;
 }
@@ -113,13 +123,9 @@ std::optional<std::size_t> RecordingReader::nextRecordSize(std::uint32_t capacit
         readAhead_.skip(frameHeader->size());  // a record cut short ends the walk at the end
         return std::nullopt;
     }
-    const std::uint32_t payloadLength = loadLe32(frameHeader->data() + kPayloadLengthOffset);
-    if (payloadLength > capacity - kFrameHeaderSize) {
-        // Never write past the caller's buffer. Staying at the record lets a caller with a
-        // larger buffer read it.
-        return std::nullopt;
-    }
-    return kFrameHeaderSize + payloadLength;
+    // Never write past the caller's buffer. Staying at a record that does not fit lets a
+    // caller with a larger buffer read it.
+    return fittingRecordSize(frameHeader->data(), capacity);
 }
 
 bool RecordingReader::viewFrame(std::uint32_t capacity, FrameRecord& record) {
@@ -139,6 +145,31 @@ bool RecordingReader::viewFrame(std::uint32_t capacity, FrameRecord& record) {
     }
     record = FrameRecord(bytes->data(), static_cast<std::uint32_t>(bytes->size()));
     return true;
+}
+
+bool RecordingReader::viewFrames(std::uint32_t capacity, std::vector<FrameRecord>& records) {
+    std::lock_guard guard(lock_);
+    records.clear();
+    FrameRecord first;
+    if (!viewFrame(capacity, first)) {
+        return false;
+    }
+    records.push_back(first);
+    const auto limit = std::min<std::uint32_t>(capacity, ReadAhead::kBlockSize);
+    for (auto rest = readAhead_.held(); rest.size() >= kFrameHeaderSize; rest = readAhead_.held()) {
+        const auto recordSize = fittingRecordSize(rest.data(), limit);
+        if (!recordSize || *recordSize > rest.size()) {
+            break;  // for viewFrame to read or refuse
+        }
+        records.emplace_back(rest.data(), static_cast<std::uint32_t>(*recordSize));
+        readAhead_.skip(*recordSize);
+    }
+    return true;
+}
+
+void RecordingReader::shareBlocks(std::shared_ptr<BlockSource> source) {
+    std::lock_guard guard(lock_);
+    readAhead_.takeBlocksFrom(std::move(source));
 }
 
 bool RecordingReader::ReadFrame(std::uint8_t* buffer, std::uint32_t& size) {

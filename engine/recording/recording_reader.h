@@ -2,8 +2,10 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <mutex>
 #include <optional>
+#include <vector>
 
 #include "platform/file.h"
 #include "recording/frame_record.h"
@@ -46,6 +48,18 @@ public:
     // closes. The walks use this; the lock is not held while they look at the record,
     // which is safe because only the walking thread moves the reader while it runs.
     bool viewFrame(std::uint32_t capacity, FrameRecord& record);
+    // viewFrame for as many records as came in with the first: `records` receives the next
+    // record, read if need be, and every whole record after it that was read along with it.
+    // The views stay valid until the next call that reads, rewinds or closes. False, with no
+    // records, where viewFrame would fail. A walk handed hundreds of records at a time can
+    // work on them together.
+    bool viewFrames(std::uint32_t capacity, std::vector<FrameRecord>& records);
+
+    // Reads the recording's blocks through `source` until the next Open or Close, or until
+    // called with nullptr; two readers of one recording that share a source read its bytes
+    // once. A reader that has finished its walk lets go of the source, so that the other
+    // does not wait for it.
+    void shareBlocks(std::shared_ptr<BlockSource> source);
 
     // Moves back to the first frame record.
     void Rewind();

@@ -113,7 +113,7 @@ TEST_F(AviWriterTest, StreamsAreFixedOnceChunksAreWritten) {
 TEST_F(AviWriterTest, SmallChunksReachTheFileInLargeBlocks) {
     open();
     auto chunk = payload(200, 5);
-    const int count = 10000;  // about 2 MB
+    const auto count = static_cast<int>(2 * RiffWriter::kBlockSize / 208);  // two blocks
     for (int i = 0; i < count; ++i) {
         ASSERT_EQ(writer_->writeChunk(i % 2, chunk, true), 0);
     }
@@ -149,7 +149,7 @@ int fillUntilFull(AviWriter& writer, int& error) {
 }
 
 TEST_F(AviWriterTest, FailedFlushLeavesNoHalfChunkAndIsRetriedWhenSpaceReturns) {
-    file_->capacity = 1500000;
+    file_->capacity = RiffWriter::kBlockSize * 3 / 2;
     open();
     int error = 0;
     int accepted = fillUntilFull(*writer_, error);

@@ -1,0 +1,109 @@
+#include "lane_walk.h"
+
+#include <new>
+#include <thread>
+
+namespace kinorex {
+
+namespace {
+
+constexpr std::size_t kVoiceFrameHeaderSize = 4;
+// viewFrames hands out at most a read-ahead block of records of 24 bytes or more.
+constexpr std::size_t kMostRecordsPerBlock = ReadAhead::kBlockSize / kFrameHeaderSize + 1;
+
+// A voice frame declares its payload length in 16-bit words; a record cut
+// shorter than that would have the decoder read stale bytes of an earlier record.
+bool holdsWholeVoiceFrame(const FrameRecord& record) {
+    if (record.payloadSize() < kVoiceFrameHeaderSize) {
+        return false;
+    }
+    const std::uint32_t declaredWords = record.payload()[2];
+    return record.payloadSize() >= kVoiceFrameHeaderSize + 2 * declaredWords;
+}
+
+}  // namespace
+
+void LaneWalk::run(RecordingReader& reader, const std::atomic<std::int32_t>& stop) {
+    try {
+        records_.reserve(kMostRecordsPerBlock);
+        voiceFrames_.reserve(kFramesPerDecode);
+    } catch (const std::bad_alloc&) {
+        return;
+    }
+    while (!stop && reader.viewFrames(kFrameBufferSize, records_)) {
+        for (std::span<const FrameRecord> rest(records_); !rest.empty();) {
+            const std::size_t count = decodeVoice(rest);
+            writeRecords(rest.first(count));
+            rest = rest.subspan(count);
+        }
+        // A block's records are a fraction of a millisecond of work: often enough to let a
+        // busy machine's other threads in.
+        std::this_thread::yield();
+    }
+}
+
+std::uint16_t LaneWalk::voiceSourcesOf(const std::array<std::uint16_t, kChannelCount>& audioTargets,
+                                       std::uint16_t outputs) {
+    std::uint16_t sources = 0;
+    for (int k = 0; k < kChannelCount; ++k) {
+        if (audioTargets[k] & outputs) {
+            sources |= static_cast<std::uint16_t>(1u << k);
+        }
+    }
+    return sources;
+}
+
+std::uint16_t LaneWalk::voiceTargets(const FrameRecord& record) const {
+    const std::uint32_t k = record.channelIndex();
+    return k < kChannelCount && ((voiceSources_ >> k) & 1u) && record.isAudio()
+               ? audioTargets_[k] & outputs_
+               : 0;
+}
+
+std::size_t LaneWalk::decodeVoice(std::span<const FrameRecord> records) {
+    voiceFrames_.clear();
+    std::size_t count = 0;
+    for (; count < records.size() && voiceFrames_.size() < kFramesPerDecode; ++count) {
+        const FrameRecord& record = records[count];
+        if (voiceTargets(record) != 0 && holdsWholeVoiceFrame(record)) {
+            voiceFrames_.push_back(
+                {record.payload(), pcm_ + voiceFrames_.size() * HI_VOICE_MAX_DECODED_SAMPLES});
+        }
+    }
+    // Type-3 frames carry their starting state, so each decodes on its own, whatever channel
+    // it belongs to.
+    voice::decodeAdpcmFrames(voiceFrames_);
+    return count;
+}
+
+void LaneWalk::writeRecords(std::span<const FrameRecord> records) {
+    auto decoded = voiceFrames_.cbegin();
+    for (const FrameRecord& record : records) {
+        const std::uint32_t k = record.channelIndex();
+        if (k >= kChannelCount || !(((outputs_ | voiceSources_) >> k) & 1u)) {
+            continue;  // another lane's
+        }
+        if (record.isVideo() && ((outputs_ >> k) & 1u)) {
+            channels_[k].writeVideo(record.payload(),
+                                    static_cast<std::int32_t>(record.payloadSize()),
+                                    record.isKeyFrame());
+        } else if (const std::uint16_t targets = voiceTargets(record); targets != 0) {
+            // A frame cut short by its record still gets its empty chunk, as a frame the
+            // decoder refuses does.
+            const std::int16_t* samples = nullptr;
+            std::int32_t bytes = 0;
+            if (holdsWholeVoiceFrame(record)) {
+                samples = decoded->pcm;
+                bytes = decoded->samples * 2;
+                ++decoded;
+            }
+            for (int j = 0; j < kChannelCount; ++j) {
+                if ((targets >> j) & 1u) {
+                    channels_[j].writeAudio(samples, bytes);
+                }
+            }
+        }
+    }
+}
+
+}  // namespace kinorex
