@@ -10,10 +10,14 @@
 
 // GCC 12's AVX-512 intrinsics start their results from a deliberately undefined register, which
 // its own uninitialised-use warning then reports inside the header.
+#if defined(__GNUC__) && !defined(__clang__)
 #pragma GCC diagnostic push
 #pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #include <immintrin.h>
 #pragma GCC diagnostic pop
+#else
+#include <immintrin.h>
+#endif
 
 #include <array>
 
