@@ -7,18 +7,17 @@ namespace kinorex {
 
 namespace {
 
-constexpr std::size_t kVoiceFrameHeaderSize = 4;
 // viewFrames hands out at most a read-ahead block of records of 24 bytes or more.
 constexpr std::size_t kMostRecordsPerBlock = ReadAhead::kBlockSize / kFrameHeaderSize + 1;
 
 // A voice frame declares its payload length in 16-bit words; a record cut
 // shorter than that would have the decoder read stale bytes of an earlier record.
 bool holdsWholeVoiceFrame(const FrameRecord& record) {
-    if (record.payloadSize() < kVoiceFrameHeaderSize) {
+    if (record.payloadSize() < HI_VOICE_FRAME_HEADER_BYTES) {
         return false;
     }
     const std::uint32_t declaredWords = record.payload()[2];
-    return record.payloadSize() >= kVoiceFrameHeaderSize + 2 * declaredWords;
+    return record.payloadSize() >= HI_VOICE_FRAME_HEADER_BYTES + 2 * declaredWords;
 }
 
 }  // namespace
@@ -88,11 +87,11 @@ void LaneWalk::writeRecords(std::span<const FrameRecord> records) {
                                     static_cast<std::int32_t>(record.payloadSize()),
                                     record.isKeyFrame());
         } else if (const std::uint16_t targets = voiceTargets(record); targets != 0) {
-            // A frame cut short by its record still gets its empty chunk, as a frame the
-            // decoder refuses does.
+            // A frame cut short by its record was not decoded; it still gets its empty
+            // chunk, as a frame the decoder refuses does.
             const std::int16_t* samples = nullptr;
             std::int32_t bytes = 0;
-            if (holdsWholeVoiceFrame(record)) {
+            if (decoded != voiceFrames_.cend() && decoded->frame == record.payload()) {
                 samples = decoded->pcm;
                 bytes = decoded->samples * 2;
                 ++decoded;
