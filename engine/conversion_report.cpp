@@ -1,21 +1,43 @@
 #include "conversion_report.h"
 
+#include <algorithm>
+
+#include "output_naming.h"
+
 namespace kinorex {
 
+namespace {
+
+std::string keptEarlierLine(const ChannelReport& channel) {
+    const auto& first = channel.files.front();
+    const auto failed = std::find_if(channel.files.begin(), channel.files.end(),
+                                     [](const auto& file) { return !file.firstError.empty(); });
+    const auto reason = failed == channel.files.end() ? "interrupted" : failed->firstError;
+    const auto separator = first.path.find_last_of(kNativePaths.separators);
+    const auto name =
+        separator == std::string::npos ? first.path : first.path.substr(separator + 1);
+    return first.path + ": " + reason + "; the earlier " + name + " was kept";
+}
+
+}  // namespace
+
+bool ChannelReport::hasLosses() const {
+    return earlierKept || std::any_of(files.begin(), files.end(),
+                                      [](const auto& file) { return file.hasLosses(); });
+}
+
 bool ConversionReport::hasLosses() const {
-    for (const auto& channel : channels) {
-        for (const auto& file : channel.files) {
-            if (file.hasLosses()) {
-                return true;
-            }
-        }
-    }
-    return false;
+    return std::any_of(channels.begin(), channels.end(),
+                       [](const auto& channel) { return channel.hasLosses(); });
 }
 
 std::vector<std::string> describeLosses(const ConversionReport& report) {
     std::vector<std::string> lines;
     for (const auto& channel : report.channels) {
+        if (channel.earlierKept) {
+            lines.push_back(keptEarlierLine(channel));
+            continue;
+        }
         for (const auto& file : channel.files) {
             if (!file.hasLosses()) {
                 continue;

@@ -13,8 +13,9 @@ namespace kinorex {
 // decoded voice.
 struct OutputFileReport {
     std::string path;
-    bool created = false;    // the file was made on disk
+    bool created = false;    // the file was made on disk (under a hidden name until placed)
     bool completed = false;  // headers and index are in place: players open it
+    bool placed = false;     // it is on disk under its own name
     std::uint64_t chunksWritten = 0;
     std::uint64_t chunksLost = 0;
     std::string firstError;  // errno text or reason; empty while nothing went wrong
@@ -25,6 +26,12 @@ struct OutputFileReport {
 // One channel's files in order: the first, then "_part2", "_part3", ...
 struct ChannelReport {
     std::vector<OutputFileReport> files;
+    // The conversion was cut short (stopped, or a file could not be written) where the
+    // channel's files existed already: those were kept as they were and the new ones
+    // removed.
+    bool earlierKept = false;
+
+    bool hasLosses() const;
 };
 
 // Filled by the conversion's worker; front ends read it once the conversion has stopped.
@@ -35,7 +42,9 @@ struct ConversionReport {
 };
 
 // One line per file that lost anything, e.g.
-// "rec_4.avi: No space left on device; 812 of 2000 frames not written".
+// "rec_4.avi: No space left on device; 812 of 2000 frames not written", and one per
+// channel whose earlier files were kept, e.g.
+// "out/rec_2.avi: No space left on device; the earlier rec_2.avi was kept".
 std::vector<std::string> describeLosses(const ConversionReport& report);
 
 }  // namespace kinorex

@@ -146,52 +146,5 @@ TEST(CliProcess, InfoShowsWhatStartWouldFindAndWritesNothing) {
     EXPECT_FALSE(std::filesystem::exists(sample.avi(1)));
 }
 
-TEST(CliProcess, InterruptStopsTheConversionAndLeavesCompleteFiles) {
-    ASSERT_TRUE(test::ffmpegAvailable());
-    const test::TempPath folder("cli-interrupt");
-    std::filesystem::create_directories(folder.path());
-    // Long enough that the conversion is still running when the signal arrives.
-    tools::RecordingPlan plan;
-    plan.output = folder.path() / "long.h264";
-    plan.loopSeconds = 6000;
-    plan.channels = {{.channelNumber = 1,
-                      .video = test::fixturePath("pal_352x288_25fps.264"),
-                      .speech = test::fixturePath("speech_1.s16")},
-                     {.channelNumber = 2, .video = test::fixturePath("pal_704x288_25fps.264")}};
-    tools::generateRecording(plan);
-
-    const auto avi = [&](int channel) {
-        return folder.path() / ("long_" + std::to_string(channel) + ".avi");
-    };
-    test::ChildProcess converter(kConverter, {plan.output.string()});
-    // Files reach the disk block by block: once both have grown, both hold frames.
-    ASSERT_TRUE(test::waitUntil(
-        [&] {
-            std::error_code error;
-            return std::filesystem::file_size(avi(1), error) > 0 && !error &&
-                   std::filesystem::file_size(avi(2), error) > 0 && !error;
-        },
-        std::chrono::seconds(60)));
-    converter.sendSignal(SIGINT);
-    const auto result = converter.wait();
-
-    EXPECT_EQ(result.exitStatus, 130) << result.out << result.err;
-    for (int channel = 1; channel <= 2; ++channel) {
-        const auto path = avi(channel).string();
-        // Complete: every size patched and an index entry for every chunk.
-        const auto layout = test::parseAvi(test::readFile(path));
-        EXPECT_TRUE(layout.hasIdx1) << path;
-        EXPECT_EQ(layout.idx1.size(), layout.movi.size()) << path;
-
-        auto streams = test::probeStreams(path);
-        ASSERT_EQ(streams.size(), channel == 1 ? 2u : 1u) << path;
-        EXPECT_EQ(streams[0]["codec_name"], "h264");
-        const auto packets = streams[0]["nb_read_packets"];
-        ASSERT_FALSE(packets.empty()) << path;
-        EXPECT_GT(std::stoi(packets), 0);
-        EXPECT_LT(std::stoi(packets), 6000 * 25);  // stopped early
-    }
-}
-
 }  // namespace
 }  // namespace kinorex::cli
