@@ -234,7 +234,7 @@ std::string usageText() {
     }
     text +=
         "\n"
-        "Short options bundle and take attached values (-qc1); long ones take --name=VALUE.\n"
+        "Short options bundle and take attached values (-qc1); long ones also --output=DIR.\n"
         "Each file is written under a hidden name and put in place when complete; a run\n"
         "that is cut short keeps the earlier files of its names.\n"
         "\n"
