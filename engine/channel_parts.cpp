@@ -85,6 +85,8 @@ void ChannelParts::closePart() {
     if (completion.chunks < file.chunksWritten) {
         file.chunksLost += file.chunksWritten - completion.chunks;
         file.chunksWritten = completion.chunks;
+        file.voiceChunksLost += file.voiceChunksWritten - completion.audioChunks;
+        file.voiceChunksWritten = completion.audioChunks;
     }
     file.completed = completion.error == 0;
     if (completion.error) {
@@ -130,10 +132,18 @@ bool ChannelParts::shouldStartPartAtKeyFrame() const {
            output_.roomLeft() < limits_.keyFrameMargin;
 }
 
+void ChannelParts::count(bool written, bool voice) {
+    OutputFileReport& file = current();
+    ++(written ? file.chunksWritten : file.chunksLost);
+    if (voice) {
+        ++(written ? file.voiceChunksWritten : file.voiceChunksLost);
+    }
+}
+
 template <typename Attempt>
-void ChannelParts::write(Attempt attempt) {
+void ChannelParts::write(bool voice, Attempt attempt) {
     if (!output_.hasFile()) {
-        ++current().chunksLost;  // why was noted when the file could not be made
+        count(false, voice);  // why was noted when the file could not be made
         return;
     }
     int result = attempt();
@@ -143,16 +153,15 @@ void ChannelParts::write(Attempt attempt) {
         closePart();
         openPart();
         if (!output_.hasFile()) {
-            ++current().chunksLost;
+            count(false, voice);
             return;
         }
         result = attempt();
     }
+    count(result == 0, voice);
     if (result == 0) {
-        ++current().chunksWritten;
         return;
     }
-    ++current().chunksLost;
     if (result == kRefusedAtLimit) {
         noteError(current(), "a frame larger than an AVI file may be");
     } else {
@@ -168,12 +177,12 @@ void ChannelParts::writeVideo(const std::uint8_t* frame, std::int32_t size, bool
         closePart();
         openPart();
     }
-    write([&] { return output_.WriteVideo(frame, size, keyFrame); });
+    write(false, [&] { return output_.WriteVideo(frame, size, keyFrame); });
 }
 
 void ChannelParts::writeAudio(const std::int16_t* pcm, std::int32_t size) {
     if (active_) {
-        write([&] { return output_.WriteAudio(pcm, size); });
+        write(true, [&] { return output_.WriteAudio(pcm, size); });
     }
 }
 

@@ -45,7 +45,9 @@ private:
     bool shouldStartPartAtKeyFrame() const;
     // Writes through attempt, opening the next part when the current one is full.
     template <typename Attempt>
-    void write(Attempt attempt);
+    void write(bool voice, Attempt attempt);
+    // Counts one chunk of the current file as written or lost.
+    void count(bool written, bool voice);
 
     ChannelOutput output_;
     PartLimits limits_;

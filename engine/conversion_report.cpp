@@ -8,6 +8,22 @@ namespace kinorex {
 
 namespace {
 
+// "812 of 1000 video frames and 800 of 1000 voice frames", naming only the kinds that lost.
+std::string lostFrames(const OutputFileReport& file) {
+    const std::uint64_t videoLost = file.chunksLost - file.voiceChunksLost;
+    const std::uint64_t videoWritten = file.chunksWritten - file.voiceChunksWritten;
+    std::string text;
+    auto add = [&text](std::uint64_t lost, std::uint64_t written, const char* kind) {
+        if (lost > 0) {
+            text += (text.empty() ? "" : " and ") + std::to_string(lost) + " of " +
+                    std::to_string(lost + written) + " " + kind + " frames";
+        }
+    };
+    add(videoLost, videoWritten, "video");
+    add(file.voiceChunksLost, file.voiceChunksWritten, "voice");
+    return text;
+}
+
 std::string keptEarlierLine(const ChannelReport& channel) {
     const auto& first = channel.files.front();
     const auto failed = std::find_if(channel.files.begin(), channel.files.end(),
@@ -45,9 +61,7 @@ std::vector<std::string> describeLosses(const ConversionReport& report) {
             // Every loss notes its error, so the text is never empty here.
             std::string line = file.path + ": " + file.firstError;
             if (file.chunksLost > 0) {
-                line += "; " + std::to_string(file.chunksLost) + " of " +
-                        std::to_string(file.chunksLost + file.chunksWritten) +
-                        " frames not written";
+                line += "; " + lostFrames(file) + " not written";
             } else if (!file.completed) {
                 line += "; the file is not complete";
             }

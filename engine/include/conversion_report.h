@@ -18,6 +18,9 @@ struct OutputFileReport {
     bool placed = false;     // it is on disk under its own name
     std::uint64_t chunksWritten = 0;
     std::uint64_t chunksLost = 0;
+    // Of those, the blocks of decoded voice; the rest are video frames.
+    std::uint64_t voiceChunksWritten = 0;
+    std::uint64_t voiceChunksLost = 0;
     std::string firstError;  // errno text or reason; empty while nothing went wrong
 
     bool hasLosses() const { return !completed || chunksLost > 0 || !firstError.empty(); }
@@ -41,8 +44,8 @@ struct ConversionReport {
     bool hasLosses() const;
 };
 
-// One line per file that lost anything, e.g.
-// "rec_4.avi: No space left on device; 812 of 2000 frames not written", and one per
+// One line per file that lost anything, e.g. "rec_4.avi: No space left on device; 812 of
+// 1000 video frames and 800 of 1000 voice frames not written", and one per
 // channel whose earlier files were kept, e.g.
 // "out/rec_2.avi: No space left on device; the earlier rec_2.avi was kept".
 std::vector<std::string> describeLosses(const ConversionReport& report);

@@ -169,7 +169,7 @@ TEST_F(PS2AVITest, FileThatCannotBeMadeLosesOnlyItsChannelsFrames) {
     converter_.Stop();
     EXPECT_EQ(describeLosses(converter_.report()),
               std::vector<std::string>{
-                  missingFolder + "_1.avi: No such file or directory; 1 of 1 frames not written"});
+                  missingFolder + "_1.avi: No such file or directory; 1 of 1 video frames not written"});
 }
 
 TEST_F(PS2AVITest, StopIsHarmlessWhenNothingRunsAndWhenRepeated) {
