@@ -116,7 +116,9 @@ void ChannelParts::place(bool wholeRecording) {
         if (report_.earlierKept || file.chunksWritten == 0) {
             removeFile(asidePaths_[i]);
         } else if (const int error = replaceFile(asidePaths_[i].c_str(), file.path.c_str())) {
-            noteFailure(file, error);
+            // Such as a file of that name held open by a player that forbids it.
+            noteError(file, "cannot be replaced: " + errorText(error));
+            failed_ = true;
             removeFile(asidePaths_[i]);
         } else {
             file.placed = true;

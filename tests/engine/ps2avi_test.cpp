@@ -28,6 +28,15 @@ using test::testPayload;
 
 constexpr std::uint32_t kChannels1And2 = 0b11;
 
+std::string contentsOf(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void writeText(const std::filesystem::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
+
 bool waitUntilFinished(PS2AVI& converter) {
     return test::waitUntil([&] { return converter.IsFinished() != 0; });
 }
@@ -167,9 +176,24 @@ TEST_F(PS2AVITest, FileThatCannotBeMadeLosesOnlyItsChannelsFrames) {
     ASSERT_EQ(converter_.Start(recording().c_str(), 1, missingFolder.c_str()), 1);
     ASSERT_TRUE(waitUntilFinished(converter_));
     converter_.Stop();
-    EXPECT_EQ(describeLosses(converter_.report()),
-              std::vector<std::string>{
-                  missingFolder + "_1.avi: No such file or directory; 1 of 1 video frames not written"});
+    EXPECT_EQ(
+        describeLosses(converter_.report()),
+        std::vector<std::string>{
+            missingFolder + "_1.avi: No such file or directory; 1 of 1 video frames not written"});
+}
+
+TEST_F(PS2AVITest, AFileThatCannotTakeItsPlaceIsSaidAndRemoved) {
+    // A folder of the file's name, not empty, is never replaced.
+    std::filesystem::create_directories(aviPath(1));
+    writeText(std::filesystem::path(aviPath(1)) / "kept", "kept");
+    RecordingBuilder builder;
+    builder.video(0, testPayload(100));
+    convert(builder, 1);
+    const auto losses = describeLosses(converter_.report());
+    ASSERT_EQ(losses.size(), 1u);
+    EXPECT_TRUE(losses[0].starts_with(aviPath(1) + ": cannot be replaced: ")) << losses[0];
+    EXPECT_EQ(contentsOf(std::filesystem::path(aviPath(1)) / "kept"), "kept");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path()), {}), 2);
 }
 
 TEST_F(PS2AVITest, StopIsHarmlessWhenNothingRunsAndWhenRepeated) {
@@ -207,15 +231,6 @@ TEST_F(PS2AVITest, InspectRefusesFromStartUntilStop) {
     converter_.Stop();
     EXPECT_TRUE(converter_.inspect(recording().c_str(), 1, fromHeader, scanned));
     EXPECT_EQ(scanned[0].hasVideo, 1);
-}
-
-std::string contentsOf(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-void writeText(const std::filesystem::path& path, const std::string& text) {
-    std::ofstream(path, std::ios::binary) << text;
 }
 
 TEST_F(PS2AVITest, ANewSetOfFilesReplacesTheOldSetAndWhatDeadRunsLeftAside) {
