@@ -52,34 +52,22 @@ struct OptionSpec {
     char shortName;         // 0: long only
     const char* valueName;  // nullptr: takes no value
     const char* help;       // a second line, where needed, after '\n'
+    // What it sets: a switch, or through a function that takes the value and may refuse it.
+    bool Options::*flag;
     std::optional<std::string> (*apply)(Options&, const std::string& value);
 };
 
 const std::array kOptionTable = {
     OptionSpec{"output", 'o', "DIR", "write the AVI files into DIR (default: each source's folder)",
-               applyOutput},
+               nullptr, applyOutput},
     OptionSpec{"channels", 'c', "LIST",
-               "channels to convert, numbers 1..16 such as 1,3,5-8\n(default: all)", applyChannels},
-    OptionSpec{"info", 0, nullptr, "show what each recording holds; write nothing",
-               [](Options& o, const std::string&) -> std::optional<std::string> {
-                   o.info = true;
-                   return std::nullopt;
-               }},
-    OptionSpec{"quiet", 'q', nullptr, "print nothing but errors",
-               [](Options& o, const std::string&) -> std::optional<std::string> {
-                   o.quiet = true;
-                   return std::nullopt;
-               }},
-    OptionSpec{"help", 'h', nullptr, "show this help",
-               [](Options& o, const std::string&) -> std::optional<std::string> {
-                   o.help = true;
-                   return std::nullopt;
-               }},
-    OptionSpec{"version", 0, nullptr, "show the version",
-               [](Options& o, const std::string&) -> std::optional<std::string> {
-                   o.version = true;
-                   return std::nullopt;
-               }},
+               "channels to convert, numbers 1..16 such as 1,3,5-8\n(default: all)", nullptr,
+               applyChannels},
+    OptionSpec{"info", 0, nullptr, "show what each recording holds; write nothing", &Options::info,
+               nullptr},
+    OptionSpec{"quiet", 'q', nullptr, "print nothing but errors", &Options::quiet, nullptr},
+    OptionSpec{"help", 'h', nullptr, "show this help", &Options::help, nullptr},
+    OptionSpec{"version", 0, nullptr, "show the version", &Options::version, nullptr},
 };
 
 constexpr int kFirstLongOnlyCode = 256;
@@ -198,7 +186,9 @@ std::variant<Options, UsageError> parseOptions(const std::vector<std::string>& a
             const std::string_view argument = argv[std::min(optind, argc) - 1];
             return UsageError{refusal(code, code == '?' || code == ':' ? optopt : code, argument)};
         }
-        if (auto error = spec->apply(options, optarg != nullptr ? optarg : "")) {
+        if (spec->flag != nullptr) {
+            options.*(spec->flag) = true;
+        } else if (auto error = spec->apply(options, optarg != nullptr ? optarg : "")) {
             return UsageError{*error};
         }
     }
