@@ -87,13 +87,15 @@ const OptionSpec* specWithCode(int code) {
 }
 
 // What getopt_long refused, worded for the user. `argument` is the word it stopped at.
-std::string refusal(int result, int optionCode, std::string_view argument) {
+std::string refusal(int optionCode, std::string_view argument) {
     const OptionSpec* spec = specWithCode(optionCode);
     const bool isLong = argument.starts_with("--");
     const std::string name = spec == nullptr ? std::string(argument.substr(0, argument.find('=')))
                                              : (isLong ? "--" + std::string(spec->longName)
                                                        : "-" + std::string(1, spec->shortName));
-    if (result == ':' && spec != nullptr) {
+    // Told by the option rather than by the result, which differs between getopt_long's
+    // of glibc and MinGW for "--quiet=yes".
+    if (spec != nullptr && spec->valueName != nullptr) {
         return "option " + name + " needs a value (" + spec->valueName + ")";
     }
     if (spec != nullptr && isLong) {
@@ -184,7 +186,7 @@ std::variant<Options, UsageError> parseOptions(const std::vector<std::string>& a
         const OptionSpec* spec = specWithCode(code);
         if (code == '?' || code == ':' || spec == nullptr) {
             const std::string_view argument = argv[std::min(optind, argc) - 1];
-            return UsageError{refusal(code, code == '?' || code == ':' ? optopt : code, argument)};
+            return UsageError{refusal(code == '?' || code == ':' ? optopt : code, argument)};
         }
         if (spec->flag != nullptr) {
             options.*(spec->flag) = true;
