@@ -1,6 +1,8 @@
 #pragma once
 
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "options.h"
 
@@ -15,5 +17,10 @@ int runInfo(const Options& options);
 
 // The folder a source's AVI files go to: the chosen one, else the source's own.
 std::string outputFolderFor(const Options& options, const std::string& source);
+
+// Checks that no two sources would write the same files, saying on stderr what it finds.
+// Returns, for each source, whether to convert it (a source named twice is converted
+// once), or nothing when two sources clash and the run must not start.
+std::optional<std::vector<bool>> sourcesToConvert(const Options& options);
 
 }  // namespace kinorex::cli

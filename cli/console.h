@@ -16,6 +16,9 @@ std::vector<std::string> commandLineArguments(int argc, char** argv);
 // is redrawn in place.
 bool standardOutputIsTerminal();
 
+// Columns of the terminal that shows standard output; 80 when it cannot be told.
+int terminalColumns();
+
 // While it lives, a Windows console shows what is written to it as UTF-8; the console's
 // own code page comes back afterwards, as the console outlives the program.
 class Utf8Console {

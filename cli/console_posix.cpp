@@ -1,3 +1,4 @@
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 #include "console.h"
@@ -10,6 +11,11 @@ std::vector<std::string> commandLineArguments(int argc, char** argv) {
 
 bool standardOutputIsTerminal() {
     return isatty(STDOUT_FILENO) != 0;
+}
+
+int terminalColumns() {
+    winsize size{};
+    return ::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 && size.ws_col > 0 ? size.ws_col : 80;
 }
 
 // Terminals take the bytes as they come; nothing to switch.

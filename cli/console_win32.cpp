@@ -26,6 +26,14 @@ bool standardOutputIsTerminal() {
     return GetConsoleMode(GetStdHandle(STD_OUTPUT_HANDLE), &mode) != 0;
 }
 
+int terminalColumns() {
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    if (!GetConsoleScreenBufferInfo(GetStdHandle(STD_OUTPUT_HANDLE), &info)) {
+        return 80;
+    }
+    return info.srWindow.Right - info.srWindow.Left + 1;
+}
+
 Utf8Console::Utf8Console() {
     if (standardOutputIsTerminal()) {
         previousCodePage_ = GetConsoleOutputCP();

@@ -61,14 +61,28 @@ void followConversion(PS2AVI& converter, ProgressDisplay& display) {
     }
 }
 
-// Lists the files that exist, parts included, and names each file that lost anything.
-// Returns whether everything selected was written in full.
-bool reportFiles(const ConversionReport& report, ProgressDisplay& display) {
+std::string joined(const std::vector<std::string>& items) {
+    std::string text;
+    for (const auto& item : items) {
+        text += (text.empty() ? "" : ", ") + item;
+    }
+    return text;
+}
+
+// What one conversion left on disk.
+struct SourceResult {
+    std::vector<std::string> placed;  // the files now under their own names
+    bool lostAnything = false;
+};
+
+// Lists the files put in place, parts included, and names each file that lost anything.
+SourceResult reportFiles(const ConversionReport& report, ProgressDisplay& display) {
+    SourceResult result;
     for (const auto& channel : report.channels) {
         for (const auto& file : channel.files) {
-            // A file the full disk left without even its headers is no AVI file.
-            if (file.created && (file.completed || file.chunksWritten > 0)) {
+            if (file.placed) {
                 display.fileWritten(file.path, fileSize(file.path));
+                result.placed.push_back(file.path);
             }
         }
     }
@@ -76,7 +90,33 @@ bool reportFiles(const ConversionReport& report, ProgressDisplay& display) {
     for (const auto& line : losses) {
         std::cerr << line << '\n';
     }
-    return losses.empty();
+    result.lostAnything = !losses.empty();
+    return result;
+}
+
+// Channels named with -c that give no file. Without -c, a channel without video is no news.
+void reportChannelsWithoutVideo(const Options& options, const std::string& source,
+                                const PS2AVI& converter) {
+    if (!options.channelsNamed) {
+        return;
+    }
+    for (int i = 0; i < kChannelCount; ++i) {
+        if (((options.channelMask >> i) & 1u) && !converter.channelOpened(i)) {
+            std::cerr << source << ": channel " << i + 1 << " has no video; no file\n";
+        }
+    }
+}
+
+void reportInterruption(const std::vector<std::string>& placed,
+                        const std::vector<std::string>& notConverted) {
+    std::cerr << "kinorex-convert: interrupted";
+    if (!placed.empty()) {
+        std::cerr << "; the files written so far are complete (" << joined(placed) << ')';
+    }
+    if (!notConverted.empty()) {
+        std::cerr << "; not converted: " << joined(notConverted);
+    }
+    std::cerr << '\n';
 }
 
 }  // namespace
@@ -93,8 +133,31 @@ std::string outputFolderFor(const Options& options, const std::string& source) {
     return defaultOutputFolder(source);
 }
 
+std::optional<std::vector<bool>> sourcesToConvert(const Options& options) {
+    std::vector<PlannedSource> batch;
+    for (const auto& source : options.sources) {
+        batch.push_back({source, outputFolderFor(options, source)});
+    }
+    std::vector<bool> convert(batch.size(), true);
+    bool clash = false;
+    for (const auto& conflict : findOutputConflicts(batch, currentFolder())) {
+        std::cerr << "kinorex-convert: " << conflict.message;
+        if (conflict.kind == OutputConflict::Kind::SameNames) {
+            std::cerr << "; convert them into different folders (-o)";
+            clash = true;
+        }
+        std::cerr << '\n';
+        convert[conflict.later] = false;
+    }
+    if (clash) {
+        return std::nullopt;
+    }
+    return convert;
+}
+
 int runConversions(const Options& options) {
-    if (!outputFoldersWritable(options)) {
+    const auto toConvert = sourcesToConvert(options);
+    if (!toConvert || !outputFoldersWritable(options)) {
         return 2;
     }
     installInterruptHandlers();
@@ -106,9 +169,16 @@ int runConversions(const Options& options) {
     PS2AVI converter;
     int status = 0;
 
-    for (const auto& source : options.sources) {
+    std::vector<std::string> placedWhenInterrupted;
+    std::vector<std::string> notConverted;
+    for (std::size_t i = 0; i < options.sources.size(); ++i) {
+        const auto& source = options.sources[i];
+        if (!(*toConvert)[i]) {
+            continue;
+        }
         if (interruptRequested()) {
-            break;
+            notConverted.push_back(source);
+            continue;
         }
         if (const auto reason = unreadableSourceReason(source)) {
             reportFailure(source, *reason);
@@ -126,11 +196,25 @@ int runConversions(const Options& options) {
         followConversion(converter, display);
         converter.Stop();
         display.end();
-        if (!reportFiles(converter.report(), display)) {
+        const auto result = reportFiles(converter.report(), display);
+        reportChannelsWithoutVideo(options, source, converter);
+        if (interruptRequested()) {
+            placedWhenInterrupted = result.placed;
+            continue;
+        }
+        if (result.placed.empty() && !result.lostAnything) {
+            std::cerr << source << ": nothing to convert\n";
+        }
+        if (result.placed.empty() || result.lostAnything) {
             status = 1;
         }
     }
-    return interruptRequested() ? kInterruptedExitStatus : status;
+    if (!interruptRequested()) {
+        return status;
+    }
+    reportInterruption(placedWhenInterrupted, notConverted);
+    interruptHandled();
+    return interruptExitStatus();
 }
 
 }  // namespace kinorex::cli

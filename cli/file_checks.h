@@ -16,6 +16,9 @@ std::optional<std::string> unreadableSourceReason(const std::string& path);
 // and is writable.
 std::optional<std::string> unwritableFolderReason(const std::string& folder);
 
+// The current folder, from which relative paths are resolved; empty when it cannot be had.
+std::string currentFolder();
+
 // Size of a file in bytes; 0 when it cannot be read.
 std::uint64_t fileSize(const std::string& path);
 

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 
 namespace kinorex::cli {
@@ -37,6 +38,13 @@ std::optional<std::string> unwritableFolderReason(const std::string& folder) {
         return std::strerror(errno);
     }
     return std::nullopt;
+}
+
+std::string currentFolder() {
+    char* folder = ::getcwd(nullptr, 0);
+    std::string text = folder != nullptr ? folder : "";
+    std::free(folder);
+    return text;
 }
 
 std::uint64_t fileSize(const std::string& path) {

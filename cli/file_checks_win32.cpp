@@ -78,4 +78,12 @@ std::uint64_t fileSize(const std::string& path) {
     return (static_cast<std::uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
 }
 
+std::string currentFolder() {
+    const DWORD length = GetCurrentDirectoryW(0, nullptr);
+    std::wstring folder(length, L'\0');
+    const DWORD written = GetCurrentDirectoryW(length, folder.data());
+    folder.resize(written < length ? written : 0);
+    return platform::narrow(folder);
+}
+
 }  // namespace kinorex::cli

@@ -3,6 +3,7 @@
 
 #include "commands.h"
 #include "file_checks.h"
+#include "interrupt.h"
 #include "output_naming.h"
 #include "ps2avi.h"
 
@@ -35,9 +36,16 @@ void printChannels(const Options& options, const std::string& source, const Chan
 }  // namespace
 
 int runInfo(const Options& options) {
+    // A clash is shown as the conversion would show it, and the sources still are.
+    const auto toConvert = sourcesToConvert(options);
+    installInterruptHandlers();
     PS2AVI converter;
     int status = 0;
-    for (const auto& source : options.sources) {
+    for (std::size_t i = 0; i < options.sources.size() && !interruptRequested(); ++i) {
+        const auto& source = options.sources[i];
+        if (toConvert && !(*toConvert)[i]) {
+            continue;
+        }
         if (const auto reason = unreadableSourceReason(source)) {
             std::cerr << "kinorex-convert: " << source << ": " << *reason << '\n';
             status = 1;
@@ -52,7 +60,10 @@ int runInfo(const Options& options) {
         }
         printChannels(options, source, header, scanned);
     }
-    return status;
+    if (interruptRequested()) {
+        return interruptExitStatus();
+    }
+    return toConvert ? status : 2;
 }
 
 }  // namespace kinorex::cli

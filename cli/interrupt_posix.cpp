@@ -1,17 +1,20 @@
-#include "interrupt.h"
-
 #include <time.h>
 
 #include <csignal>
+
+#include "interrupt.h"
 
 namespace kinorex::cli {
 
 namespace {
 
-volatile std::sig_atomic_t interrupted = 0;
+// The first signal that asked to stop; 0 while none has.
+volatile std::sig_atomic_t stopSignal = 0;
 
-extern "C" void onInterrupt(int) {
-    interrupted = 1;
+extern "C" void onInterrupt(int signal) {
+    if (stopSignal == 0) {
+        stopSignal = signal;
+    }
 }
 
 }  // namespace
@@ -20,12 +23,20 @@ void installInterruptHandlers() {
     struct sigaction action {};
     action.sa_handler = onInterrupt;
     sigemptyset(&action.sa_mask);
-    sigaction(SIGINT, &action, nullptr);
-    sigaction(SIGTERM, &action, nullptr);
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        sigaction(signal, &action, nullptr);
+    }
+    // `kinorex-convert ... | head` must not lose files when head has had enough: a write to
+    // the closed pipe fails instead, and the stream drops the rest of the output.
+    std::signal(SIGPIPE, SIG_IGN);
 }
 
 bool interruptRequested() {
-    return interrupted != 0;
+    return stopSignal != 0;
+}
+
+int interruptExitStatus() {
+    return 128 + stopSignal;
 }
 
 void sleepUnlessInterrupted(std::chrono::milliseconds duration) {
@@ -36,5 +47,7 @@ void sleepUnlessInterrupted(std::chrono::milliseconds duration) {
     // which goes back to sleep.
     ::nanosleep(&time, nullptr);
 }
+
+void interruptHandled() {}
 
 }  // namespace kinorex::cli

@@ -1,39 +1,143 @@
 #include "options.h"
 
+#include <getopt.h>
+
+#include <algorithm>
+#include <array>
 #include <charconv>
 
 namespace kinorex::cli {
 
 namespace {
 
-std::optional<int> parseChannelNumber(std::string_view text) {
-    int value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (text.empty() || error != std::errc{} || end != text.data() + text.size() || value < 1 ||
-        value > kChannelCount) {
-        return std::nullopt;
+// Why a text is no channel number, or nothing when it is one.
+std::optional<std::string> channelNumberProblem(std::string_view text, int& value) {
+    if (text.empty()) {
+        return "a channel number is missing";
     }
-    return value;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (end != text.data() + text.size() ||
+        (error != std::errc{} && error != std::errc::result_out_of_range)) {
+        return "'" + std::string(text) + "' is not a channel number";
+    }
+    if (error != std::errc{} || value < 1 || value > kChannelCount) {
+        return "there is no channel " + std::string(text) + "; channels run from 1 to 16";
+    }
+    return std::nullopt;
+}
+
+std::optional<std::string> applyOutput(Options& options, const std::string& folder) {
+    if (folder.empty()) {
+        return "option --output needs a folder";
+    }
+    options.outputFolder = folder;
+    return std::nullopt;
+}
+
+std::optional<std::string> applyChannels(Options& options, const std::string& list) {
+    std::string problem;
+    const auto mask = parseChannelList(list, &problem);
+    if (!mask) {
+        return "invalid channel list '" + list + "': " + problem;
+    }
+    options.channelMask = *mask;
+    options.channelsNamed = true;
+    return std::nullopt;
+}
+
+// Each option in one row: its names, its value, its line of --help and what it sets. A
+// row's letter also makes it a short option; long-only options are told apart by number.
+struct OptionSpec {
+    const char* longName;
+    char shortName;         // 0: long only
+    const char* valueName;  // nullptr: takes no value
+    const char* help;       // a second line, where needed, after '\n'
+    // What it sets: a switch, or through a function that takes the value and may refuse it.
+    bool Options::*flag;
+    std::optional<std::string> (*apply)(Options&, const std::string& value);
+};
+
+const std::array kOptionTable = {
+    OptionSpec{"output", 'o', "DIR", "write the AVI files into DIR (default: each source's folder)",
+               nullptr, applyOutput},
+    OptionSpec{"channels", 'c', "LIST",
+               "channels to convert, numbers 1..16 such as 1,3,5-8\n(default: all)", nullptr,
+               applyChannels},
+    OptionSpec{"info", 0, nullptr, "show what each recording holds; write nothing", &Options::info,
+               nullptr},
+    OptionSpec{"quiet", 'q', nullptr, "print nothing but errors", &Options::quiet, nullptr},
+    OptionSpec{"help", 'h', nullptr, "show this help", &Options::help, nullptr},
+    OptionSpec{"version", 0, nullptr, "show the version", &Options::version, nullptr},
+};
+
+constexpr int kFirstLongOnlyCode = 256;
+
+int codeOf(std::size_t row) {
+    const auto& spec = kOptionTable[row];
+    return spec.shortName != 0 ? spec.shortName : kFirstLongOnlyCode + static_cast<int>(row);
+}
+
+const OptionSpec* specWithCode(int code) {
+    for (std::size_t row = 0; row < kOptionTable.size(); ++row) {
+        if (codeOf(row) == code) {
+            return &kOptionTable[row];
+        }
+    }
+    return nullptr;
+}
+
+// What getopt_long refused, worded for the user. `argument` is the word it stopped at.
+std::string refusal(int optionCode, std::string_view argument) {
+    const OptionSpec* spec = specWithCode(optionCode);
+    const bool isLong = argument.starts_with("--");
+    const std::string name = spec == nullptr ? std::string(argument.substr(0, argument.find('=')))
+                                             : (isLong ? "--" + std::string(spec->longName)
+                                                       : "-" + std::string(1, spec->shortName));
+    // Told by the option rather than by the result, which differs between getopt_long's
+    // of glibc and MinGW for "--quiet=yes".
+    if (spec != nullptr && spec->valueName != nullptr) {
+        return "option " + name + " needs a value (" + spec->valueName + ")";
+    }
+    if (spec != nullptr && isLong) {
+        return "option " + name + " takes no value";
+    }
+    if (optionCode > 0 && optionCode < kFirstLongOnlyCode) {
+        return "unknown option -" + std::string(1, static_cast<char>(optionCode));
+    }
+    return "unknown option " + name;
 }
 
 }  // namespace
 
-std::optional<std::uint32_t> parseChannelList(std::string_view list) {
-    if (list.empty()) {
+std::optional<std::uint32_t> parseChannelList(std::string_view list, std::string* problem) {
+    auto refuse = [&](std::string why) -> std::optional<std::uint32_t> {
+        if (problem) {
+            *problem = std::move(why);
+        }
         return std::nullopt;
+    };
+    if (list.empty()) {
+        return refuse("the list is empty");
     }
     std::uint32_t mask = 0;
     while (true) {
         const auto comma = list.find(',');
         const auto item = list.substr(0, comma);
         const auto dash = item.find('-');
-        const auto first = parseChannelNumber(item.substr(0, dash));
-        const auto last =
-            dash == std::string_view::npos ? first : parseChannelNumber(item.substr(dash + 1));
-        if (!first || !last || *first > *last) {
-            return std::nullopt;
+        int first = 0;
+        int last = 0;
+        if (auto why = channelNumberProblem(item.substr(0, dash), first)) {
+            return refuse(*why);
         }
-        for (int n = *first; n <= *last; ++n) {
+        if (dash == std::string_view::npos) {
+            last = first;
+        } else if (auto why = channelNumberProblem(item.substr(dash + 1), last)) {
+            return refuse(*why);
+        }
+        if (first > last) {
+            return refuse("the range runs backwards");
+        }
+        for (int n = first; n <= last; ++n) {
             mask |= 1u << (n - 1);
         }
         if (comma == std::string_view::npos) {
@@ -44,65 +148,54 @@ std::optional<std::uint32_t> parseChannelList(std::string_view list) {
 }
 
 std::variant<Options, UsageError> parseOptions(const std::vector<std::string>& args) {
+    // ':' first: a missing value is told apart from an unknown option; nothing is printed.
+    std::string shortOptions = ":";
+    std::vector<option> longOptions;
+    for (std::size_t row = 0; row < kOptionTable.size(); ++row) {
+        const auto& spec = kOptionTable[row];
+        const int hasValue = spec.valueName != nullptr ? required_argument : no_argument;
+        if (spec.shortName != 0) {
+            shortOptions += spec.shortName;
+            if (hasValue) {
+                shortOptions += ':';
+            }
+        }
+        longOptions.push_back({spec.longName, hasValue, nullptr, codeOf(row)});
+    }
+    longOptions.push_back({nullptr, 0, nullptr, 0});
+
+    // getopt_long may reorder the words, so it works on copies.
+    std::vector<std::string> words{"kinorex-convert"};
+    words.insert(words.end(), args.begin(), args.end());
+    std::vector<char*> argv;
+    for (auto& word : words) {
+        argv.push_back(word.data());
+    }
+    argv.push_back(nullptr);
+    const int argc = static_cast<int>(words.size());
+
     Options options;
-    bool onlySources = false;
-    for (std::size_t i = 0; i < args.size(); ++i) {
-        const std::string& arg = args[i];
-        if (onlySources || arg.empty() || arg[0] != '-' || arg == "-") {
-            options.sources.push_back(arg);
-            continue;
+    optind = 0;  // starts getopt afresh, also on a second parse
+    opterr = 0;
+    while (true) {
+        const int code =
+            getopt_long(argc, argv.data(), shortOptions.c_str(), longOptions.data(), nullptr);
+        if (code == -1) {
+            break;
         }
-
-        // Accept "--output=DIR" as well as "--output DIR" and "-o DIR".
-        std::string name = arg;
-        std::optional<std::string> value;
-        if (const auto equals = arg.find('=');
-            arg.starts_with("--") && equals != std::string::npos) {
-            name = arg.substr(0, equals);
-            value = arg.substr(equals + 1);
+        const OptionSpec* spec = specWithCode(code);
+        if (code == '?' || code == ':' || spec == nullptr) {
+            const std::string_view argument = argv[std::min(optind, argc) - 1];
+            return UsageError{refusal(code == '?' || code == ':' ? optopt : code, argument)};
         }
-        auto takeValue = [&]() -> std::optional<std::string> {
-            if (value) {
-                return value;
-            }
-            if (i + 1 < args.size()) {
-                return args[++i];
-            }
-            return std::nullopt;
-        };
-
-        if (name == "--") {
-            onlySources = true;
-        } else if (name == "-o" || name == "--output") {
-            const auto folder = takeValue();
-            if (!folder || folder->empty()) {
-                return UsageError{"option " + name + " needs a folder"};
-            }
-            options.outputFolder = *folder;
-        } else if (name == "-c" || name == "--channels") {
-            const auto list = takeValue();
-            if (!list) {
-                return UsageError{"option " + name + " needs a channel list"};
-            }
-            const auto mask = parseChannelList(*list);
-            if (!mask) {
-                return UsageError{"invalid channel list '" + *list +
-                                  "': use channel numbers 1 to 16, such as 1,3,5-8"};
-            }
-            options.channelMask = *mask;
-        } else if (value) {
-            return UsageError{"option " + name + " takes no value"};
-        } else if (name == "--info") {
-            options.info = true;
-        } else if (name == "-q" || name == "--quiet") {
-            options.quiet = true;
-        } else if (name == "-h" || name == "--help") {
-            options.help = true;
-        } else if (name == "--version") {
-            options.version = true;
-        } else {
-            return UsageError{"unknown option " + name};
+        if (spec->flag != nullptr) {
+            options.*(spec->flag) = true;
+        } else if (auto error = spec->apply(options, optarg != nullptr ? optarg : "")) {
+            return UsageError{*error};
         }
+    }
+    for (int i = optind; i < argc; ++i) {
+        options.sources.emplace_back(argv[i]);
     }
     if (!options.help && !options.version && options.sources.empty()) {
         return UsageError{"no recording given"};
@@ -111,19 +204,37 @@ std::variant<Options, UsageError> parseOptions(const std::vector<std::string>& a
 }
 
 std::string usageText() {
-    return "Usage: kinorex-convert [OPTIONS] SOURCE...\n"
-           "Converts recorder files (.h264) into one AVI file per channel.\n"
-           "\n"
-           "  -o, --output DIR     write the AVI files into DIR (default: each source's folder)\n"
-           "  -c, --channels LIST  channels to convert, numbers 1..16 such as 1,3,5-8\n"
-           "                       (default: all)\n"
-           "      --info           show what each recording holds; write nothing\n"
-           "  -q, --quiet          print nothing but errors\n"
-           "  -h, --help           show this help\n"
-           "      --version        show the version\n"
-           "\n"
-           "Exit status: 0 all converted, 1 a source failed, 2 usage or output folder error,\n"
-           "130 interrupted (files written so far are complete).\n";
+    constexpr std::size_t kHelpColumn = 23;
+    std::string text =
+        "Usage: kinorex-convert [OPTIONS] SOURCE...\n"
+        "Converts recorder files (.h264) into one AVI file per channel.\n"
+        "\n";
+    for (const auto& spec : kOptionTable) {
+        std::string names = spec.shortName != 0 ? std::string("  -") + spec.shortName + ", "
+                                                : std::string("      ");
+        names += std::string("--") + spec.longName;
+        if (spec.valueName != nullptr) {
+            names += std::string(" ") + spec.valueName;
+        }
+        names.resize(std::max(names.size() + 1, kHelpColumn), ' ');
+        std::string_view help = spec.help;
+        const auto newline = help.find('\n');
+        text += names + std::string(help.substr(0, newline)) + '\n';
+        if (newline != std::string_view::npos) {
+            text += std::string(kHelpColumn, ' ') + std::string(help.substr(newline + 1)) + '\n';
+        }
+    }
+    text +=
+        "\n"
+        "Short options bundle and take attached values (-qc1); long ones also --output=DIR.\n"
+        "Each file is written under a hidden name and put in place when complete; a run\n"
+        "that is cut short keeps the earlier files of its names.\n"
+        "\n"
+        "Exit status: 0 all converted, 1 a source failed or lost frames, 2 usage error,\n"
+        "output folder error or two sources writing the same files, 129 hung up (SIGHUP),\n"
+        "130 interrupted (Ctrl-C), 143 terminated (SIGTERM); after a signal the files\n"
+        "written so far are complete.\n";
+    return text;
 }
 
 }  // namespace kinorex::cli

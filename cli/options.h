@@ -15,6 +15,7 @@ struct Options {
     std::vector<std::string> sources;
     std::string outputFolder;                      // empty: each source's own folder
     std::uint32_t channelMask = kAllChannelsMask;  // bit i: channel number i + 1
+    bool channelsNamed = false;                    // -c was given
     bool info = false;
     bool quiet = false;
     bool help = false;
@@ -25,8 +26,10 @@ struct UsageError {
     std::string message;
 };
 
-// Parses "1,3,5-8" into a channel mask; nothing for an empty or invalid list.
-std::optional<std::uint32_t> parseChannelList(std::string_view list);
+// Parses "1,3,5-8" into a channel mask; nothing for an empty or invalid list, and then
+// `problem` (when given) says what is wrong, such as "the range runs backwards".
+std::optional<std::uint32_t> parseChannelList(std::string_view list,
+                                              std::string* problem = nullptr);
 
 // Parses the arguments after the program name.
 std::variant<Options, UsageError> parseOptions(const std::vector<std::string>& args);

@@ -7,9 +7,11 @@
 
 namespace kinorex::cli {
 
-// One line of the terminal progress bar: "[#####.....]  50%  12.5 MB/s  0:04 left".
-// A negative secondsLeft means "not known yet".
-std::string formatProgressLine(int percent, double bytesPerSecond, long secondsLeft);
+// One line of the terminal progress bar: "[#####.....]  50%  12.5 MB/s  0:04 left",
+// shorter than `columns` so that it never wraps: the bar shrinks first, then goes, then the
+// line is cut. A negative secondsLeft means "not known yet".
+std::string formatProgressLine(int percent, double bytesPerSecond, long secondsLeft,
+                               int columns = 80);
 
 // Reports one source after another: on a terminal a bar redrawn in place,
 // elsewhere one line per source, nothing at all when quiet.

@@ -75,14 +75,17 @@ int ChannelOutput::WriteAudio(const void* pcm, std::int32_t size) {
 }
 
 ChannelOutput::Completion ChannelOutput::Release() {
-    videoStream_ = kNoStream;
-    audioStream_ = kNoStream;
     Completion completion;
     if (file_) {
         completion.error = file_->finish();
         completion.chunks = file_->chunkCount();
+        if (audioStream_ != kNoStream) {
+            completion.audioChunks = file_->chunkCount(static_cast<std::size_t>(audioStream_));
+        }
         file_.reset();
     }
+    videoStream_ = kNoStream;
+    audioStream_ = kNoStream;
     return completion;
 }
 

@@ -19,11 +19,12 @@ public:
     // Opens the file for Create; tests put sinks here that fail or discard.
     using FileOpener = std::function<int(const char* path, std::unique_ptr<FileSink>& sink)>;
 
-    // What Release found: the first error completing the file (0 when it is complete)
-    // and the chunks it holds.
+    // What Release found: the first error completing the file (0 when it is complete),
+    // the chunks it holds and how many of them are PCM.
     struct Completion {
         int error = 0;
         std::uint64_t chunks = 0;
+        std::uint64_t audioChunks = 0;
     };
 
     ChannelOutput();

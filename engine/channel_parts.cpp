@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <system_error>
 
+#include "aside_files.h"
 #include "output_naming.h"
 
 namespace kinorex {
@@ -31,8 +32,10 @@ ChannelParts::ChannelParts(const PartLimits& limits)
     : output_(createFileSink, limits.maxFileSize), limits_(limits) {}
 
 void ChannelParts::reset() {
-    close();
-    report_.files.clear();
+    close(false);
+    report_ = ChannelReport{};
+    asidePaths_.clear();
+    failed_ = false;
 }
 
 void ChannelParts::open(const std::string& prefix, int channelNumber, const ChannelInfo& info) {
@@ -41,6 +44,7 @@ void ChannelParts::open(const std::string& prefix, int channelNumber, const Chan
     channelNumber_ = channelNumber;
     info_ = info;
     active_ = true;
+    removeStaleAsideFiles(channelPartName(prefix_, channelNumber_, 1));
     openPart();
 }
 
@@ -48,10 +52,11 @@ void ChannelParts::openPart() {
     OutputFileReport file;
     file.path =
         channelPartName(prefix_, channelNumber_, static_cast<int>(report_.files.size()) + 1);
+    asidePaths_.push_back(asidePath(file.path));
     int error = 0;
     if (!fitsOutputName(file.path)) {
         error = ENAMETOOLONG;
-    } else if (output_.Create(file.path.c_str(), &error)) {
+    } else if (output_.Create(asidePaths_.back().c_str(), &error)) {
         file.created = true;
         error =
             output_.CreateVideoStream(info_.frameRate, info_.width, info_.height, kVideoCodecH264);
@@ -60,9 +65,14 @@ void ChannelParts::openPart() {
         }
     }
     if (error) {
-        file.firstError = errorText(error);
+        noteFailure(file, error);
     }
     report_.files.push_back(std::move(file));
+}
+
+void ChannelParts::noteFailure(OutputFileReport& file, int error) {
+    noteError(file, errorText(error));
+    failed_ = true;
 }
 
 void ChannelParts::closePart() {
@@ -75,17 +85,47 @@ void ChannelParts::closePart() {
     if (completion.chunks < file.chunksWritten) {
         file.chunksLost += file.chunksWritten - completion.chunks;
         file.chunksWritten = completion.chunks;
+        file.voiceChunksLost += file.voiceChunksWritten - completion.audioChunks;
+        file.voiceChunksWritten = completion.audioChunks;
     }
     file.completed = completion.error == 0;
     if (completion.error) {
-        noteError(file, errorText(completion.error));
+        noteFailure(file, completion.error);
     }
 }
 
-void ChannelParts::close() {
+void ChannelParts::close(bool wholeRecording) {
     if (active_) {
         closePart();
+        place(wholeRecording);
         active_ = false;
+    }
+}
+
+// A set of files that is cut short never replaces a set that exists: half of a recording
+// would otherwise take the place of all of it. Where nothing of the name exists, what was
+// written is better than nothing.
+void ChannelParts::place(bool wholeRecording) {
+    const std::string& firstPath = report_.files.front().path;
+    report_.earlierKept = (!wholeRecording || failed_) && pathExists(firstPath);
+    for (std::size_t i = 0; i < report_.files.size(); ++i) {
+        auto& file = report_.files[i];
+        if (!file.created) {
+            continue;
+        }
+        if (report_.earlierKept || file.chunksWritten == 0) {
+            removeFile(asidePaths_[i]);
+        } else if (const int error = replaceFile(asidePaths_[i].c_str(), file.path.c_str())) {
+            // Such as a file of that name held open by a player that forbids it.
+            noteError(file, "cannot be replaced: " + errorText(error));
+            failed_ = true;
+            removeFile(asidePaths_[i]);
+        } else {
+            file.placed = true;
+        }
+    }
+    if (report_.files.front().placed) {
+        removePartsBeyond(firstPath, static_cast<int>(report_.files.size()));
     }
 }
 
@@ -94,10 +134,18 @@ bool ChannelParts::shouldStartPartAtKeyFrame() const {
            output_.roomLeft() < limits_.keyFrameMargin;
 }
 
+void ChannelParts::count(bool written, bool voice) {
+    OutputFileReport& file = current();
+    ++(written ? file.chunksWritten : file.chunksLost);
+    if (voice) {
+        ++(written ? file.voiceChunksWritten : file.voiceChunksLost);
+    }
+}
+
 template <typename Attempt>
-void ChannelParts::write(Attempt attempt) {
+void ChannelParts::write(bool voice, Attempt attempt) {
     if (!output_.hasFile()) {
-        ++current().chunksLost;  // why was noted when the file could not be made
+        count(false, voice);  // why was noted when the file could not be made
         return;
     }
     int result = attempt();
@@ -107,18 +155,20 @@ void ChannelParts::write(Attempt attempt) {
         closePart();
         openPart();
         if (!output_.hasFile()) {
-            ++current().chunksLost;
+            count(false, voice);
             return;
         }
         result = attempt();
     }
+    count(result == 0, voice);
     if (result == 0) {
-        ++current().chunksWritten;
         return;
     }
-    ++current().chunksLost;
-    noteError(current(), result == kRefusedAtLimit ? "a frame larger than an AVI file may be"
-                                                   : errorText(result));
+    if (result == kRefusedAtLimit) {
+        noteError(current(), "a frame larger than an AVI file may be");
+    } else {
+        noteFailure(current(), result);
+    }
 }
 
 void ChannelParts::writeVideo(const std::uint8_t* frame, std::int32_t size, bool keyFrame) {
@@ -129,12 +179,12 @@ void ChannelParts::writeVideo(const std::uint8_t* frame, std::int32_t size, bool
         closePart();
         openPart();
     }
-    write([&] { return output_.WriteVideo(frame, size, keyFrame); });
+    write(false, [&] { return output_.WriteVideo(frame, size, keyFrame); });
 }
 
 void ChannelParts::writeAudio(const std::int16_t* pcm, std::int32_t size) {
     if (active_) {
-        write([&] { return output_.WriteAudio(pcm, size); });
+        write(true, [&] { return output_.WriteAudio(pcm, size); });
     }
 }
 

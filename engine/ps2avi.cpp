@@ -126,7 +126,7 @@ int PS2AVI::Start(const char* sourcePath, std::uint32_t channelMask, const char*
         // Without a worker the finished flag would never rise: report the
         // failure and leave nothing open.
         for (auto& output : files_->outputs) {
-            output.close();
+            output.close(false);
         }
         files_->reader.Close();
         files_->secondReader.Close();
@@ -187,11 +187,14 @@ void PS2AVI::walk(RecordingReader& reader, std::uint16_t outputs) {
         LaneWalk(files_->outputs, audioTargets_, outputs, pcm.get()).run(reader, stopRequest_);
     }
     reader.shareBlocks(nullptr);
+    // A stop that comes after the walk's end would not have cut it short, but only the
+    // flag is known here; it then keeps earlier files, which errs on the safe side.
+    const bool wholeRecording = pcm != nullptr && stopRequest_ == 0;
     // Each lane completes its own files, side by side with the other: writing out the
     // indexes of a long recording takes a while.
     for (int j = 0; j < kChannelCount; ++j) {
         if ((outputs >> j) & 1u) {
-            files_->outputs[j].close();
+            files_->outputs[j].close(wholeRecording);
         }
     }
 }
@@ -212,8 +215,9 @@ void PS2AVI::Stop() {
         stopRequest_ = 1;
         worker_.join();
     }
+    // Files the walk has not closed were not written to its end.
     for (auto& output : files_->outputs) {
-        output.close();
+        output.close(false);
     }
     files_->reader.Close();
     files_->secondReader.Close();

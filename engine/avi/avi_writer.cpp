@@ -201,6 +201,10 @@ std::size_t AviWriter::chunkCount() const {
     return index_.size();
 }
 
+std::size_t AviWriter::chunkCount(std::size_t stream) const {
+    return stream < streams_.size() ? streams_[stream].chunks : 0;
+}
+
 std::uint64_t AviWriter::roomLeft() const {
     const std::uint64_t finalSize = riff_.position() + indexChunkSize(index_.size());
     return finalSize < maxFileSize_ ? maxFileSize_ - finalSize : 0;

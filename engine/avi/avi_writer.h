@@ -61,6 +61,8 @@ public:
 
     // Chunks in the file: all those written, less any a failed flush left out at finish().
     std::size_t chunkCount() const;
+    // Those of them that belong to one stream.
+    std::size_t chunkCount(std::size_t stream) const;
     // Bytes the file could still grow by, counted against the finished file as
     // writeChunk counts them.
     std::uint64_t roomLeft() const;

@@ -28,4 +28,9 @@ public:
 // Replaces any file at path by a new, empty one. Returns 0 and sets sink, or an errno value.
 int createFileSink(const char* path, std::unique_ptr<FileSink>& sink);
 
+// Puts the file at `from` in the place of `to` in one step, replacing a file there: a
+// reader sees the old file or the new one, never a part of either. Both in one folder.
+// Returns 0 or an errno value.
+int replaceFile(const char* from, const char* to);
+
 }  // namespace kinorex

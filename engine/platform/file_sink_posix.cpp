@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <vector>
 
 #include "platform/disk_waits_posix.h"
@@ -107,6 +108,10 @@ int createFileSink(const char* path, std::unique_ptr<FileSink>& sink) {
     }
     sink = std::make_unique<PosixFileSink>(fd);
     return 0;
+}
+
+int replaceFile(const char* from, const char* to) {
+    return std::rename(from, to) == 0 ? 0 : errno;
 }
 
 }  // namespace kinorex

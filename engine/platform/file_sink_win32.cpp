@@ -114,4 +114,15 @@ int createFileSink(const char* path, std::unique_ptr<FileSink>& sink) {
     return 0;
 }
 
+int replaceFile(const char* from, const char* to) {
+    const std::wstring wideFrom = platform::widen(from);
+    const std::wstring wideTo = platform::widen(to);
+    if (wideFrom.empty() || wideTo.empty()) {
+        return EINVAL;
+    }
+    // Write-through: the new file is on the disk before the rename that replaces the old.
+    const DWORD flags = MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH;
+    return MoveFileExW(wideFrom.c_str(), wideTo.c_str(), flags) ? 0 : lastError();
+}
+
 }  // namespace kinorex

@@ -103,7 +103,8 @@ TEST(CliProcess, FullDiskNamesTheFilesThatLostFramesAndExitsWith1) {
 
     EXPECT_EQ(result.exitStatus, 1);
     const std::regex lossLine(disk.path().string() + "/rec_[1-4]\\.avi: " + disk.fullText() +
-                              "; [0-9]+ of [0-9]+ frames not written\n");
+                              "; [0-9]+ of [0-9]+ (video|voice) frames( and [0-9]+ of [0-9]+ "
+                              "voice frames)? not written\n");
     EXPECT_TRUE(std::regex_search(result.err, lossLine)) << result.err;
     for (int channel = 1; channel <= 4; ++channel) {  // files holding nothing are not listed
         const auto avi = disk.path() / ("rec_" + std::to_string(channel) + ".avi");
@@ -144,53 +145,6 @@ TEST(CliProcess, InfoShowsWhatStartWouldFindAndWritesNothing) {
         EXPECT_TRUE(contains(result.out, line)) << line;  // 2 is not selected, 5 has no video
     }
     EXPECT_FALSE(std::filesystem::exists(sample.avi(1)));
-}
-
-TEST(CliProcess, InterruptStopsTheConversionAndLeavesCompleteFiles) {
-    ASSERT_TRUE(test::ffmpegAvailable());
-    const test::TempPath folder("cli-interrupt");
-    std::filesystem::create_directories(folder.path());
-    // Long enough that the conversion is still running when the signal arrives.
-    tools::RecordingPlan plan;
-    plan.output = folder.path() / "long.h264";
-    plan.loopSeconds = 6000;
-    plan.channels = {{.channelNumber = 1,
-                      .video = test::fixturePath("pal_352x288_25fps.264"),
-                      .speech = test::fixturePath("speech_1.s16")},
-                     {.channelNumber = 2, .video = test::fixturePath("pal_704x288_25fps.264")}};
-    tools::generateRecording(plan);
-
-    const auto avi = [&](int channel) {
-        return folder.path() / ("long_" + std::to_string(channel) + ".avi");
-    };
-    test::ChildProcess converter(kConverter, {plan.output.string()});
-    // Files reach the disk block by block: once both have grown, both hold frames.
-    ASSERT_TRUE(test::waitUntil(
-        [&] {
-            std::error_code error;
-            return std::filesystem::file_size(avi(1), error) > 0 && !error &&
-                   std::filesystem::file_size(avi(2), error) > 0 && !error;
-        },
-        std::chrono::seconds(60)));
-    converter.sendSignal(SIGINT);
-    const auto result = converter.wait();
-
-    EXPECT_EQ(result.exitStatus, 130) << result.out << result.err;
-    for (int channel = 1; channel <= 2; ++channel) {
-        const auto path = avi(channel).string();
-        // Complete: every size patched and an index entry for every chunk.
-        const auto layout = test::parseAvi(test::readFile(path));
-        EXPECT_TRUE(layout.hasIdx1) << path;
-        EXPECT_EQ(layout.idx1.size(), layout.movi.size()) << path;
-
-        auto streams = test::probeStreams(path);
-        ASSERT_EQ(streams.size(), channel == 1 ? 2u : 1u) << path;
-        EXPECT_EQ(streams[0]["codec_name"], "h264");
-        const auto packets = streams[0]["nb_read_packets"];
-        ASSERT_FALSE(packets.empty()) << path;
-        EXPECT_GT(std::stoi(packets), 0);
-        EXPECT_LT(std::stoi(packets), 6000 * 25);  // stopped early
-    }
 }
 
 }  // namespace

@@ -25,10 +25,29 @@ TEST(ChannelList, AcceptsNumbersAndRanges) {
     EXPECT_EQ(parseChannelList("4-4,4"), 0x0008u);
 }
 
-TEST(ChannelList, RefusesAnythingElse) {
-    for (const char* bad : {"", ",", "0", "17", "1,", ",1", "3-1", "1-", "-2", "a", "1 ,2", "1;2",
-                            "+1", "1-2-3", "99999999999"}) {
-        EXPECT_FALSE(parseChannelList(bad).has_value()) << bad;
+TEST(ChannelList, RefusesAnythingElseAndSaysWhy) {
+    const struct {
+        const char* list;
+        const char* problem;
+    } cases[] = {
+        {"", "the list is empty"},
+        {",", "a channel number is missing"},
+        {"1,", "a channel number is missing"},
+        {"-2", "a channel number is missing"},
+        {"0", "there is no channel 0; channels run from 1 to 16"},
+        {"17", "there is no channel 17; channels run from 1 to 16"},
+        {"99999999999", "there is no channel 99999999999; channels run from 1 to 16"},
+        {"8-5", "the range runs backwards"},
+        {"a", "'a' is not a channel number"},
+        {"1 ,2", "'1 ' is not a channel number"},
+        {"1;2", "'1;2' is not a channel number"},
+        {"+1", "'+1' is not a channel number"},
+        {"1-2-3", "'2-3' is not a channel number"},
+    };
+    for (const auto& c : cases) {
+        std::string problem;
+        EXPECT_FALSE(parseChannelList(c.list, &problem).has_value()) << c.list;
+        EXPECT_EQ(problem, c.problem) << c.list;
     }
 }
 
@@ -44,7 +63,10 @@ TEST(Options, ShortLongAndEqualsFormsAgree) {
     for (const auto& args : std::vector<std::vector<std::string>>{
              {"-o", "/out", "-c", "2,4", "-q", "x"},
              {"--output", "/out", "--channels", "2,4", "--quiet", "x"},
-             {"--output=/out", "--channels=2,4", "x", "--quiet"}}) {
+             {"--output=/out", "--channels=2,4", "x", "--quiet"},
+             // Short options bundle and take attached values, as getopt has them.
+             {"-o/out", "-qc", "2,4", "x"},
+             {"-qc2,4", "x", "-o", "/out"}}) {
         const auto options = parsed(args);
         EXPECT_EQ(options.outputFolder, "/out");
         EXPECT_EQ(options.channelMask, 0x000Au);
@@ -55,6 +77,27 @@ TEST(Options, ShortLongAndEqualsFormsAgree) {
 
 TEST(Options, DoubleDashEndsOptions) {
     EXPECT_EQ(parsed({"--", "-o"}).sources, std::vector<std::string>{"-o"});
+}
+
+TEST(Options, UsageErrorsSayWhatIsWrong) {
+    const struct {
+        std::vector<std::string> args;
+        const char* message;
+    } cases[] = {
+        {{"-c", "8-5", "x"}, "invalid channel list '8-5': the range runs backwards"},
+        {{"x", "-c"}, "option -c needs a value (LIST)"},
+        {{"x", "--output"}, "option --output needs a value (DIR)"},
+        {{"x", "-o", ""}, "option --output needs a folder"},
+        {{"--bogus", "x"}, "unknown option --bogus"},
+        {{"-qz", "x"}, "unknown option -z"},
+        {{"--quiet=yes", "x"}, "option --quiet takes no value"},
+        {{"--info=1", "x"}, "option --info takes no value"},
+    };
+    for (const auto& c : cases) {
+        const auto result = parseOptions(c.args);
+        ASSERT_TRUE(std::holds_alternative<UsageError>(result)) << c.message;
+        EXPECT_EQ(std::get<UsageError>(result).message, c.message);
+    }
 }
 
 TEST(Options, UsageErrors) {
@@ -77,6 +120,22 @@ TEST(ProgressLine, ShowsBarPercentRateAndTimeLeft) {
               "[..............................]   0%     0.0 MB/s  -:-- left");
     EXPECT_EQ(formatProgressLine(130, 1e6, 0).substr(0, 37),
               "[##############################] 100%");
+}
+
+TEST(ProgressLine, FitsTheTerminal) {
+    const struct {
+        int columns;
+        const char* line;
+    } cases[] = {
+        {60, "[##############..............]  50%    12.5 MB/s  1:05 left"},
+        {40, "[####....]  50%    12.5 MB/s  1:05 left"},
+        {36, " 50%    12.5 MB/s  1:05 left"},
+        {12, " 50%    12."},
+        {0, ""},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(formatProgressLine(50, 12.5e6, 65, c.columns), c.line) << c.columns;
+    }
 }
 
 }  // namespace

@@ -69,6 +69,67 @@ TEST_F(ConversionReportTest, FullDiskCountsEveryFrameAsWrittenOrLost) {
 }
 #endif
 
+TEST(DescribeLosses, CountsVideoAndVoiceFramesApart) {
+    const struct {
+        OutputFileReport file;
+        bool earlierKept;
+        const char* line;  // nullptr: the file lost nothing
+    } cases[] = {
+        {{.path = "a_1.avi", .completed = true, .chunksWritten = 60000, .firstError = ""},
+         false,
+         nullptr},
+        {{.path = "a_1.avi",
+          .completed = true,
+          .chunksWritten = 6400,
+          .chunksLost = 53600,
+          .voiceChunksWritten = 3200,
+          .voiceChunksLost = 26800,
+          .firstError = "No space left on device"},
+         false,
+         "a_1.avi: No space left on device; 26800 of 30000 video frames and 26800 of 30000 "
+         "voice frames not written"},
+        {{.path = "a_2.avi",
+          .completed = true,
+          .chunksWritten = 10,
+          .chunksLost = 1,
+          .firstError = "a frame larger than an AVI file may be"},
+         false,
+         "a_2.avi: a frame larger than an AVI file may be; 1 of 11 video frames not written"},
+        {{.path = "a_3.avi",
+          .completed = true,
+          .chunksWritten = 12,
+          .chunksLost = 4,
+          .voiceChunksWritten = 2,
+          .voiceChunksLost = 4,
+          .firstError = "Input/output error"},
+         false,
+         "a_3.avi: Input/output error; 4 of 6 voice frames not written"},
+        {{.path = "a_4.avi",
+          .completed = false,
+          .chunksWritten = 5,
+          .firstError = "Input/output error"},
+         false,
+         "a_4.avi: Input/output error; the file is not complete"},
+        {{.path = "out/a_5.avi", .completed = true, .chunksWritten = 5, .firstError = ""},
+         true,
+         "out/a_5.avi: interrupted; the earlier a_5.avi was kept"},
+        {{.path = "out/a_6.avi",
+          .completed = true,
+          .chunksLost = 5,
+          .firstError = "Disk quota exceeded"},
+         true,
+         "out/a_6.avi: Disk quota exceeded; the earlier a_6.avi was kept"},
+    };
+    for (const auto& c : cases) {
+        ConversionReport report;
+        report.channels[3].files = {c.file};
+        report.channels[3].earlierKept = c.earlierKept;
+        EXPECT_EQ(report.hasLosses(), c.line != nullptr) << c.file.path;
+        EXPECT_EQ(describeLosses(report),
+                  c.line ? std::vector<std::string>{c.line} : std::vector<std::string>{});
+    }
+}
+
 // Starts the worker only after the recording has lost its second half.
 class TruncatingConverter : public PS2AVI {
 public:

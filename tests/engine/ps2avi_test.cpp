@@ -6,6 +6,8 @@
 
 #include <chrono>
 #include <filesystem>
+#include <fstream>
+#include <map>
 #include <set>
 #include <string>
 #include <system_error>
@@ -13,6 +15,7 @@
 
 #include "avi_test_support.h"
 #include "output_naming.h"
+#include "processes.h"
 #include "recording_builder.h"
 #include "temp_path.h"
 #include "wait.h"
@@ -24,6 +27,15 @@ using test::RecordingBuilder;
 using test::testPayload;
 
 constexpr std::uint32_t kChannels1And2 = 0b11;
+
+std::string contentsOf(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+}
+
+void writeText(const std::filesystem::path& path, const std::string& text) {
+    std::ofstream(path, std::ios::binary) << text;
+}
 
 bool waitUntilFinished(PS2AVI& converter) {
     return test::waitUntil([&] { return converter.IsFinished() != 0; });
@@ -164,9 +176,24 @@ TEST_F(PS2AVITest, FileThatCannotBeMadeLosesOnlyItsChannelsFrames) {
     ASSERT_EQ(converter_.Start(recording().c_str(), 1, missingFolder.c_str()), 1);
     ASSERT_TRUE(waitUntilFinished(converter_));
     converter_.Stop();
-    EXPECT_EQ(describeLosses(converter_.report()),
-              std::vector<std::string>{
-                  missingFolder + "_1.avi: No such file or directory; 1 of 1 frames not written"});
+    EXPECT_EQ(
+        describeLosses(converter_.report()),
+        std::vector<std::string>{
+            missingFolder + "_1.avi: No such file or directory; 1 of 1 video frames not written"});
+}
+
+TEST_F(PS2AVITest, AFileThatCannotTakeItsPlaceIsSaidAndRemoved) {
+    // A folder of the file's name, not empty, is never replaced.
+    std::filesystem::create_directories(aviPath(1));
+    writeText(std::filesystem::path(aviPath(1)) / "kept", "kept");
+    RecordingBuilder builder;
+    builder.video(0, testPayload(100));
+    convert(builder, 1);
+    const auto losses = describeLosses(converter_.report());
+    ASSERT_EQ(losses.size(), 1u);
+    EXPECT_TRUE(losses[0].starts_with(aviPath(1) + ": cannot be replaced: ")) << losses[0];
+    EXPECT_EQ(contentsOf(std::filesystem::path(aviPath(1)) / "kept"), "kept");
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path()), {}), 2);
 }
 
 TEST_F(PS2AVITest, StopIsHarmlessWhenNothingRunsAndWhenRepeated) {
@@ -206,6 +233,46 @@ TEST_F(PS2AVITest, InspectRefusesFromStartUntilStop) {
     EXPECT_EQ(scanned[0].hasVideo, 1);
 }
 
+TEST_F(PS2AVITest, ANewSetOfFilesReplacesTheOldSetAndWhatDeadRunsLeftAside) {
+    const auto folder = dir_.path();
+    const auto deadRun = std::to_string(test::endedProcessId());
+    std::map<std::string, bool> before = {
+        // name: whether it is still there after the conversion
+        {"rec_1.avi", true},  // replaced
+        {"rec_1_part2.avi", false},
+        {"rec_1_part3.avi", false},
+        {"rec_2_part2.avi", true},  // channel 2 is not converted
+        {"rec_1_part2.mkv", true},
+        {".rec_1.avi." + deadRun + ".kinorex-partial", false},
+        {".rec_1_part4.avi." + deadRun + ".kinorex-partial", false},
+        {".rec_2.avi." + deadRun + ".kinorex-partial", true},
+        {".notes.avi." + deadRun + ".kinorex-partial", true},
+    };
+    if (const auto liveRun = test::runningOtherProcessId()) {  // another run is writing it
+        before[".rec_1.avi." + std::to_string(*liveRun) + ".kinorex-partial"] = true;
+    }
+    for (const auto& [name, kept] : before) {
+        writeText(folder / name, "earlier");
+    }
+    RecordingBuilder builder;
+    builder.video(0, testPayload(100));
+    convert(builder, 1);
+
+    std::set<std::string> after;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        after.insert(entry.path().filename().string());
+    }
+    std::set<std::string> expected = {"rec.h264"};
+    for (const auto& [name, kept] : before) {
+        if (kept) {
+            expected.insert(name);
+        }
+    }
+    EXPECT_EQ(after, expected);
+    EXPECT_EQ(test::parseAvi(test::readFile(aviPath(1))).movi.size(), 1u);
+    EXPECT_EQ(contentsOf(folder / "rec_2_part2.avi"), "earlier");
+}
+
 // A converter whose worker thread cannot be started, or whose worker cannot get its buffer.
 class StarvedConverter : public PS2AVI {
 public:
@@ -236,10 +303,8 @@ TEST_F(PS2AVITest, WithoutAWorkerThreadStartFailsAndLeavesNothingOpen) {
 
     EXPECT_EQ(converter.Start(recording().c_str(), 1, prefix().c_str()), 0);
     EXPECT_EQ(converter.GetProgress(), 0);  // the recording is closed
-    // The file created is complete, with its two streams and no frame.
-    const test::AviLayout layout = test::parseAvi(test::readFile(aviPath(1)));
-    EXPECT_EQ(layout.strh.size(), 2u);
-    EXPECT_TRUE(layout.movi.empty());
+    // The file created holds no frame, so nothing is left of it: only the recording.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path()), {}), 1);
 }
 
 TEST_F(PS2AVITest, WorkerWithoutItsBufferEndsAtOnceAndSaysSo) {
@@ -252,7 +317,29 @@ TEST_F(PS2AVITest, WorkerWithoutItsBufferEndsAtOnceAndSaysSo) {
     ASSERT_EQ(converter.Start(recording().c_str(), 1, prefix().c_str()), 1);
     EXPECT_TRUE(waitUntilFinished(converter));
     converter.Stop();
-    EXPECT_TRUE(test::parseAvi(test::readFile(aviPath(1))).movi.empty());
+    EXPECT_FALSE(std::filesystem::exists(aviPath(1)));  // it would hold no frame
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path()), {}), 1);
+}
+
+TEST_F(PS2AVITest, ARunCutShortKeepsTheEarlierFilesAndSaysSo) {
+    RecordingBuilder builder;
+    builder.video(0, testPayload(100)).video(1, testPayload(100));
+    builder.write(recording());
+    writeText(aviPath(1), "earlier");
+    writeText(dir_.path() / "rec_1_part2.avi", "earlier part");
+    StarvedConverter converter;  // its walk stops before the first record
+    converter.noPcmBuffer = true;
+
+    ASSERT_EQ(converter.Start(recording().c_str(), kChannels1And2, prefix().c_str()), 1);
+    EXPECT_TRUE(waitUntilFinished(converter));
+    converter.Stop();
+    EXPECT_EQ(contentsOf(aviPath(1)), "earlier");
+    EXPECT_EQ(contentsOf(dir_.path() / "rec_1_part2.avi"), "earlier part");
+    EXPECT_FALSE(std::filesystem::exists(aviPath(2)));  // nothing to keep, nothing written
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path()), {}), 3);
+    EXPECT_EQ(
+        describeLosses(converter.report()),
+        std::vector<std::string>{aviPath(1) + ": interrupted; the earlier rec_1.avi was kept"});
 }
 
 }  // namespace

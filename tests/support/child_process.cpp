@@ -31,7 +31,7 @@ std::filesystem::path uniqueOutputPath(const char* stream) {
 }  // namespace
 
 ChildProcess::ChildProcess(const std::filesystem::path& program,
-                           const std::vector<std::string>& arguments)
+                           const std::vector<std::string>& arguments, Output output)
     : outPath_(uniqueOutputPath("out")), errPath_(uniqueOutputPath("err")) {
     std::vector<std::string> argv{program.string()};
     argv.insert(argv.end(), arguments.begin(), arguments.end());
@@ -41,12 +41,24 @@ ChildProcess::ChildProcess(const std::filesystem::path& program,
     }
     cArgv.push_back(nullptr);
 
+    int pipeEnds[2] = {-1, -1};
+    if (output == Output::ClosedPipe && ::pipe(pipeEnds) != 0) {
+        throw std::runtime_error("cannot make a pipe");
+    }
     pid_ = ::fork();
     if (pid_ < 0) {
         throw std::runtime_error("cannot fork");
     }
+    if (pipeEnds[0] >= 0) {
+        ::close(pipeEnds[0]);  // in both processes: nobody reads
+    }
+    if (pid_ != 0 && pipeEnds[1] >= 0) {
+        ::close(pipeEnds[1]);
+    }
     if (pid_ == 0) {
-        const int out = ::open(outPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        const int out = output == Output::ClosedPipe
+                            ? pipeEnds[1]
+                            : ::open(outPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int err = ::open(errPath_.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         const int in = ::open("/dev/null", O_RDONLY);
         if (out < 0 || err < 0 || in < 0) {

@@ -18,11 +18,16 @@ struct ProcessResult {
     std::string err;
 };
 
+// Where the child's standard output goes: a file that out() reads, or a pipe whose reading
+// end is closed, as when `| head` has read what it wanted.
+enum class Output { File, ClosedPipe };
+
 class ChildProcess {
 public:
     // Starts `program` with `arguments`; its stdout and stderr go to files
     // that out() and err() read. Throws std::runtime_error if it cannot start.
-    ChildProcess(const std::filesystem::path& program, const std::vector<std::string>& arguments);
+    ChildProcess(const std::filesystem::path& program, const std::vector<std::string>& arguments,
+                 Output output = Output::File);
     ~ChildProcess();
     ChildProcess(const ChildProcess&) = delete;
     ChildProcess& operator=(const ChildProcess&) = delete;
