@@ -66,7 +66,7 @@ void followConversion(PS2AVI& converter, ProgressDisplay& display) {
 bool reportFiles(const ConversionReport& report, ProgressDisplay& display) {
     for (const auto& channel : report.channels) {
         for (const auto& file : channel.files) {
-            // A file the full disk left without even its headers is no AVI file.
+            // A file the full disk left without even its headers is no video file.
             if (file.created && (file.completed || file.chunksWritten > 0)) {
                 display.fileWritten(file.path, fileSize(file.path));
             }
@@ -94,6 +94,10 @@ std::string outputFolderFor(const Options& options, const std::string& source) {
 }
 
 int runConversions(const Options& options) {
+    if (!formatAvailable(options.format)) {
+        std::cerr << "kinorex-convert: this build writes AVI files only\n";
+        return 2;
+    }
     if (!outputFoldersWritable(options)) {
         return 2;
     }
@@ -104,6 +108,7 @@ int runConversions(const Options& options) {
                                                    : ProgressDisplay::Mode::Lines;
     ProgressDisplay display(std::cout, mode);
     PS2AVI converter;
+    converter.setOutputFormat(options.format);
     int status = 0;
 
     for (const auto& source : options.sources) {

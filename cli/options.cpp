@@ -90,6 +90,13 @@ std::variant<Options, UsageError> parseOptions(const std::vector<std::string>& a
                                   "': use channel numbers 1 to 16, such as 1,3,5-8"};
             }
             options.channelMask = *mask;
+        } else if (name == "-f" || name == "--format") {
+            const auto text = takeValue();
+            const auto format = text ? parseOutputFormat(*text) : std::nullopt;
+            if (!format) {
+                return UsageError{"option " + name + " needs a format: avi, mp4 or mkv"};
+            }
+            options.format = *format;
         } else if (value) {
             return UsageError{"option " + name + " takes no value"};
         } else if (name == "--info") {
@@ -112,11 +119,13 @@ std::variant<Options, UsageError> parseOptions(const std::vector<std::string>& a
 
 std::string usageText() {
     return "Usage: kinorex-convert [OPTIONS] SOURCE...\n"
-           "Converts recorder files (.h264) into one AVI file per channel.\n"
+           "Converts recorder files (.h264) into one video file per channel.\n"
            "\n"
-           "  -o, --output DIR     write the AVI files into DIR (default: each source's folder)\n"
+           "  -o, --output DIR     write the files into DIR (default: each source's folder)\n"
            "  -c, --channels LIST  channels to convert, numbers 1..16 such as 1,3,5-8\n"
            "                       (default: all)\n"
+           "  -f, --format FORMAT  avi (default; PCM voice, parts under 2 GB), mp4 (AAC voice,\n"
+           "                       plays in browsers and phones) or mkv (PCM voice)\n"
            "      --info           show what each recording holds; write nothing\n"
            "  -q, --quiet          print nothing but errors\n"
            "  -h, --help           show this help\n"

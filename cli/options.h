@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "channel_table.h"
+#include "output_format.h"
 
 namespace kinorex::cli {
 
@@ -15,6 +16,7 @@ struct Options {
     std::vector<std::string> sources;
     std::string outputFolder;                      // empty: each source's own folder
     std::uint32_t channelMask = kAllChannelsMask;  // bit i: channel number i + 1
+    OutputFormat format = OutputFormat::Avi;
     bool info = false;
     bool quiet = false;
     bool help = false;

@@ -35,19 +35,22 @@ void ChannelParts::reset() {
     report_.files.clear();
 }
 
-void ChannelParts::open(const std::string& prefix, int channelNumber, const ChannelInfo& info) {
+void ChannelParts::open(const std::string& prefix, int channelNumber, const ChannelInfo& info,
+                        OutputFormat format, std::uint64_t recordingBytes) {
     reset();
     prefix_ = prefix;
     channelNumber_ = channelNumber;
     info_ = info;
+    format_ = format;
+    output_.setFormat(format, recordingBytes > limits_.fragmentMp4Above);
     active_ = true;
     openPart();
 }
 
 void ChannelParts::openPart() {
     OutputFileReport file;
-    file.path =
-        channelPartName(prefix_, channelNumber_, static_cast<int>(report_.files.size()) + 1);
+    file.path = channelPartName(prefix_, channelNumber_, static_cast<int>(report_.files.size()) + 1,
+                                formatName(format_));
     int error = 0;
     if (!fitsOutputName(file.path)) {
         error = ENAMETOOLONG;

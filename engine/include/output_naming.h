@@ -22,7 +22,7 @@ inline constexpr PathStyle kNativePaths = kWindowsPaths;
 inline constexpr PathStyle kNativePaths = kPosixPaths;
 #endif
 
-// Longest AVI file name the converter composes, terminating zero included.
+// Longest output file name the converter composes, terminating zero included.
 inline constexpr std::size_t kMaxOutputNameBytes = 260;
 
 // The folder part of a source path: everything before its last separator, or an empty
@@ -36,14 +36,16 @@ std::string defaultOutputFolder(std::string_view sourcePath, const PathStyle& st
 std::string outputPrefix(std::string_view sourcePath, std::string_view outputFolder,
                          const PathStyle& style = kNativePaths);
 
-// "<prefix>_<channelNumber>.avi" for a channel's first file; a channel too big for one
-// file goes on in "<prefix>_<channelNumber>_part2.avi", "_part3" and so on.
-std::string channelPartName(std::string_view prefix, int channelNumber, int part);
+// "<prefix>_<channelNumber>.<extension>" for a channel's first file; a channel too big for
+// one file goes on in "<prefix>_<channelNumber>_part2.<extension>", "_part3" and so on.
+std::string channelPartName(std::string_view prefix, int channelNumber, int part,
+                            std::string_view extension = "avi");
 
 // Whether a composed name fits in kMaxOutputNameBytes with its terminating zero.
 bool fitsOutputName(std::string_view name);
 
 // The first part's name, or nothing when it would not fit.
-std::optional<std::string> channelFileName(std::string_view prefix, int channelNumber);
+std::optional<std::string> channelFileName(std::string_view prefix, int channelNumber,
+                                           std::string_view extension = "avi");
 
 }  // namespace kinorex

@@ -14,6 +14,10 @@ struct PartLimits {
     // Once a part has less room than this left, the next key frame starts a new part, so
     // that each part plays from its first frame.
     std::uint64_t keyFrameMargin = std::uint64_t{64} << 20;
+    // MP4 files of a recording larger than this are written in fragments, so that the
+    // muxer's index does not grow with the recording: about 1.5 hours of a 16-channel
+    // recording, whose unfragmented index would then take some 200 MB of memory.
+    std::uint64_t fragmentMp4Above = std::uint64_t{1} << 30;
 };
 
 }  // namespace kinorex
