@@ -15,9 +15,10 @@ struct PartLimits {
     // that each part plays from its first frame.
     std::uint64_t keyFrameMargin = std::uint64_t{64} << 20;
     // MP4 files of a recording larger than this are written in fragments, so that the
-    // muxer's index does not grow with the recording: about 1.5 hours of a 16-channel
-    // recording, whose unfragmented index would then take some 200 MB of memory.
-    std::uint64_t fragmentMp4Above = std::uint64_t{1} << 30;
+    // muxer's index does not grow with the recording: an unfragmented index takes about
+    // 60 KB per second of a 16-channel recording (some 200 MB an hour) until the end, and a
+    // recording of this size, about four minutes of 16 channels, brings some 15 MB.
+    std::uint64_t fragmentMp4Above = std::uint64_t{64} << 20;
 };
 
 }  // namespace kinorex

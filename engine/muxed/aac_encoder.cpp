@@ -30,8 +30,17 @@ int AacEncoder::open(AVCodecParameters& parameters) {
     context_->time_base = {1, kSampleRate};
     // The MP4 muxer wants the decoder configuration in the sample description.
     context_->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
-    if (int error = avcodec_open2(context_, codec, nullptr); error < 0) {
-        return error;
+    // Encoding the voice is nearly all of an MP4 conversion's work. The fast coder takes
+    // less than half the default's time and is no worse on speech; the tools switched off
+    // serve music and stereo.
+    AVDictionary* options = nullptr;
+    av_dict_set(&options, "aac_coder", "fast", 0);
+    av_dict_set(&options, "aac_pns", "0", 0);
+    av_dict_set(&options, "aac_tns", "0", 0);
+    const int opened = avcodec_open2(context_, codec, &options);
+    av_dict_free(&options);
+    if (opened < 0) {
+        return opened;
     }
     frame_->format = context_->sample_fmt;
     frame_->sample_rate = kSampleRate;
