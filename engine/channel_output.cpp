@@ -34,20 +34,15 @@ ChannelOutput::~ChannelOutput() {
 bool ChannelOutput::Create(const char* fileName, int* error) {
     // A file still open would otherwise be left incomplete.
     Release();
-    int failure = 0;
-    if (fileName == nullptr) {
-        failure = EINVAL;
-    } else if (format_ == OutputFormat::Avi) {
-        std::unique_ptr<FileSink> sink;
-        failure = opener_(fileName, sink);
-        if (failure == 0) {
-            file_ = std::make_unique<AviChannelFile>(std::move(sink), maxFileSize_);
-        }
-    } else {
+    std::unique_ptr<FileSink> sink;
+    int failure = fileName == nullptr         ? EINVAL
+                  : !formatAvailable(format_) ? ENOTSUP
+                                              : opener_(fileName, sink);
+    if (failure == 0 && format_ == OutputFormat::Avi) {
+        file_ = std::make_unique<AviChannelFile>(std::move(sink), maxFileSize_);
+    } else if (failure == 0) {
 #ifdef KINOREX_WITH_FFMPEG
-        file_ = MuxedChannelFile::create(fileName, format_, fragmented_, failure);
-#else
-        failure = ENOTSUP;
+        file_ = MuxedChannelFile::create(std::move(sink), fileName, format_, fragmented_, failure);
 #endif
     }
     if (failure != 0 && error) {

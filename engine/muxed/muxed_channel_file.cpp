@@ -28,7 +28,8 @@ const char* muxerName(OutputFormat format) {
 
 }  // namespace
 
-std::unique_ptr<ChannelFile> MuxedChannelFile::create(const char* path, OutputFormat format,
+std::unique_ptr<ChannelFile> MuxedChannelFile::create(std::unique_ptr<FileSink> sink,
+                                                      const char* path, OutputFormat format,
                                                       bool fragmented, int& error) {
     // What goes wrong reaches the conversion's report; FFmpeg's own log would only
     // interleave with the progress display.
@@ -42,17 +43,25 @@ std::unique_ptr<ChannelFile> MuxedChannelFile::create(const char* path, OutputFo
         return nullptr;
     }
     // No library version or date in the file: the same recording gives the same bytes.
-    context->flags |= AVFMT_FLAG_BITEXACT;
-    if (int result = avio_open(&context->pb, path, AVIO_FLAG_WRITE); result < 0) {
+    context->flags |= AVFMT_FLAG_BITEXACT | AVFMT_FLAG_CUSTOM_IO;
+    auto io = std::make_unique<SinkIo>(std::move(sink));
+    if (!io->context()) {
         avformat_free_context(context);
-        error = errnoOf(result);
+        error = ENOMEM;
         return nullptr;
     }
-    return std::unique_ptr<ChannelFile>(new MuxedChannelFile(context, format, fragmented));
+    context->pb = io->context();
+    return std::unique_ptr<ChannelFile>(
+        new MuxedChannelFile(context, std::move(io), format, fragmented));
 }
 
-MuxedChannelFile::MuxedChannelFile(AVFormatContext* context, OutputFormat format, bool fragmented)
-    : context_(context), format_(format), fragmented_(fragmented), packet_(av_packet_alloc()) {}
+MuxedChannelFile::MuxedChannelFile(AVFormatContext* context, std::unique_ptr<SinkIo> io,
+                                   OutputFormat format, bool fragmented)
+    : context_(context),
+      io_(std::move(io)),
+      format_(format),
+      fragmented_(fragmented),
+      packet_(av_packet_alloc()) {}
 
 MuxedChannelFile::~MuxedChannelFile() {
     finish();
@@ -256,7 +265,8 @@ int MuxedChannelFile::finish() {
             fail(result);
         }
     }
-    if (int result = avio_closep(&context_->pb); result < 0 && !error_) {
+    context_->pb = nullptr;
+    if (int result = io_->close(); result < 0 && !error_) {
         fail(result);
     }
     // An MP4 file is indexed only at its end, and how much of a Matroska file reached the

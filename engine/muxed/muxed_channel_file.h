@@ -6,6 +6,7 @@
 
 #include "channel_file.h"
 #include "muxed/aac_encoder.h"
+#include "muxed/sink_io.h"
 #include "output_format.h"
 
 extern "C" {
@@ -27,9 +28,10 @@ namespace kinorex {
 // them waits in memory, up to a bound past which the file goes on without them.
 class MuxedChannelFile final : public ChannelFile {
 public:
-    // Creates the file, replacing any of that name; on failure sets error to an errno value.
-    static std::unique_ptr<ChannelFile> create(const char* path, OutputFormat format,
-                                               bool fragmented, int& error);
+    // A file written through sink; path names it for the muxer, which reads it back to
+    // move an MP4 index before the media. On failure sets error to an errno value.
+    static std::unique_ptr<ChannelFile> create(std::unique_ptr<FileSink> sink, const char* path,
+                                               OutputFormat format, bool fragmented, int& error);
     ~MuxedChannelFile() override;
 
     int addVideoStream(std::int32_t frameRate, std::int32_t width, std::int32_t height,
@@ -49,7 +51,8 @@ private:
     };
     static constexpr std::size_t kMaxWaitingBytes = std::size_t{4} << 20;
 
-    MuxedChannelFile(AVFormatContext* context, OutputFormat format, bool fragmented);
+    MuxedChannelFile(AVFormatContext* context, std::unique_ptr<SinkIo> io, OutputFormat format,
+                     bool fragmented);
     int startFile(std::span<const std::byte> parameterSets);
     int wait(bool video, bool keyFrame, std::span<const std::byte> bytes);
     int muxVideo(std::span<const std::byte> frame, bool keyFrame);
@@ -59,6 +62,7 @@ private:
     int fail(int averror);
 
     AVFormatContext* context_;
+    std::unique_ptr<SinkIo> io_;
     OutputFormat format_;
     bool fragmented_;
     AVPacket* packet_;
