@@ -15,12 +15,6 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 
-# pkg-config looks only among the target's own libraries: the static FFmpeg that
-# "scripts/setup windows" builds, where KINOREX_MINGW_FFMPEG names it, never the build
-# machine's.
-set(KINOREX_MINGW_FFMPEG "" CACHE PATH "Prefix of a static FFmpeg built for the target")
-set(ENV{PKG_CONFIG_LIBDIR} "${KINOREX_MINGW_FFMPEG}/lib/pkgconfig")
-
 # Executables and DLLs carry the libgcc, libstdc++ and winpthread runtimes inside them, so
 # they run on a Windows machine without any MinGW DLL beside them.
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
