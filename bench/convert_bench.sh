@@ -7,16 +7,22 @@
 # Each is repeated and the median is reported, with the ratios and the converter's peak
 # resident memory. Dropping caches needs root; without it the cold columns read "-".
 #
-# usage: bench/convert_bench.sh [-r RUNS] [MEGABYTES...]      (default: -r 5, 500)
+# usage: bench/convert_bench.sh [-r RUNS] [-f avi|mp4|mkv] [MEGABYTES...]
+#        (default: -r 5, -f avi, 500)
 # Needs a release build (build/bin/make-recording, build/bin/kinorex-convert) and
 # /usr/bin/time (Debian package "time"). Work files go to $TMPDIR (default /tmp).
 set -eu
 
 runs=5
-if [ "${1:-}" = "-r" ]; then
-    runs=$2
+format=avi
+while [ $# -ge 2 ]; do
+    case $1 in
+        -r) runs=$2 ;;
+        -f) format=$2 ;;
+        *) break ;;
+    esac
     shift 2
-fi
+done
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 bin=$root/build/bin
@@ -64,8 +70,8 @@ measure() {
     cat "$work/time"
 }
 
-printf '%-7s %-6s %-8s %-6s %-8s %-8s %-6s %-8s  (medians of %s runs; load %s)\n' \
-    size dd_s conv_s ratio cat_s conv_s ratio peak_kB "$runs" "$(cut -d' ' -f1-3 /proc/loadavg)"
+printf '%-7s %-6s %-8s %-6s %-8s %-8s %-6s %-8s  (%s; medians of %s runs; load %s)\n' \
+    size dd_s conv_s ratio cat_s conv_s ratio peak_kB "$format" "$runs" "$(cut -d' ' -f1-3 /proc/loadavg)"
 for megabytes in ${*:-500}; do
     recording=$work/rec.h264
     seconds=$((megabytes * 4))
@@ -82,7 +88,7 @@ for megabytes in ${*:-500}; do
         dd="$dd $1"
         rm -f "$work/copy.h264"
         sync
-        set -- $(measure "$bin/kinorex-convert" -q -o "$work/out" "$recording")
+        set -- $(measure "$bin/kinorex-convert" -q -f "$format" -o "$work/out" "$recording")
         convert="$convert $1"
         [ "$2" -gt "$peak" ] && peak=$2
         rm -f "$work"/out/*
@@ -92,7 +98,7 @@ for megabytes in ${*:-500}; do
             catSync="$catSync $1"
             rm -f "$work/copy.h264"
             dropCaches
-            set -- $(measure sh -c "'$bin/kinorex-convert' -q -o '$work/out' '$recording' && sync")
+            set -- $(measure sh -c "'$bin/kinorex-convert' -q -f $format -o '$work/out' '$recording' && sync")
             convertSync="$convertSync $1"
             [ "$2" -gt "$peak" ] && peak=$2
             rm -f "$work"/out/*

@@ -156,6 +156,10 @@ std::optional<std::vector<bool>> sourcesToConvert(const Options& options) {
 }
 
 int runConversions(const Options& options) {
+    if (!formatAvailable(options.format)) {
+        std::cerr << "kinorex-convert: this build writes AVI files only\n";
+        return 2;
+    }
     const auto toConvert = sourcesToConvert(options);
     if (!toConvert || !outputFoldersWritable(options)) {
         return 2;
@@ -167,6 +171,7 @@ int runConversions(const Options& options) {
                                                    : ProgressDisplay::Mode::Lines;
     ProgressDisplay display(std::cout, mode);
     PS2AVI converter;
+    converter.setOutputFormat(options.format);
     int status = 0;
 
     std::vector<std::string> placedWhenInterrupted;

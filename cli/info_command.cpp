@@ -23,7 +23,7 @@ void printChannels(const Options& options, const std::string& source, const Chan
     for (int i = 0; i < kChannelCount; ++i) {
         const bool selected = (options.channelMask >> i) & 1u;
         const bool converted = selected && scanned[i].hasVideo;
-        const auto name = channelFileName(prefix, i + 1);
+        const auto name = channelFileName(prefix, i + 1, formatName(options.format));
         char row[160];
         std::snprintf(row, sizeof row, "  %7d  %4dx%-4d  %10d  %5s  %5s  %13s  ", i + 1,
                       header[i].width, header[i].height, header[i].frameRate,

@@ -45,6 +45,15 @@ std::optional<std::string> applyChannels(Options& options, const std::string& li
     return std::nullopt;
 }
 
+std::optional<std::string> applyFormat(Options& options, const std::string& name) {
+    const auto format = parseOutputFormat(name);
+    if (!format) {
+        return "option --format needs a format: avi, mp4 or mkv";
+    }
+    options.format = *format;
+    return std::nullopt;
+}
+
 // Each option in one row: its names, its value, its line of --help and what it sets. A
 // row's letter also makes it a short option; long-only options are told apart by number.
 struct OptionSpec {
@@ -58,11 +67,15 @@ struct OptionSpec {
 };
 
 const std::array kOptionTable = {
-    OptionSpec{"output", 'o', "DIR", "write the AVI files into DIR (default: each source's folder)",
+    OptionSpec{"output", 'o', "DIR", "write the files into DIR (default: each source's folder)",
                nullptr, applyOutput},
     OptionSpec{"channels", 'c', "LIST",
                "channels to convert, numbers 1..16 such as 1,3,5-8\n(default: all)", nullptr,
                applyChannels},
+    OptionSpec{"format", 'f', "FORMAT",
+               "avi (default), mp4 (AAC voice, plays in browsers\nand phones) "
+               "or mkv (PCM voice)",
+               nullptr, applyFormat},
     OptionSpec{"info", 0, nullptr, "show what each recording holds; write nothing", &Options::info,
                nullptr},
     OptionSpec{"quiet", 'q', nullptr, "print nothing but errors", &Options::quiet, nullptr},
@@ -207,7 +220,7 @@ std::string usageText() {
     constexpr std::size_t kHelpColumn = 23;
     std::string text =
         "Usage: kinorex-convert [OPTIONS] SOURCE...\n"
-        "Converts recorder files (.h264) into one AVI file per channel.\n"
+        "Converts recorder files (.h264) into one video file per channel.\n"
         "\n";
     for (const auto& spec : kOptionTable) {
         std::string names = spec.shortName != 0 ? std::string("  -") + spec.shortName + ", "

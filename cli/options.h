@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "channel_table.h"
+#include "output_format.h"
 
 namespace kinorex::cli {
 
@@ -16,6 +17,7 @@ struct Options {
     std::string outputFolder;                      // empty: each source's own folder
     std::uint32_t channelMask = kAllChannelsMask;  // bit i: channel number i + 1
     bool channelsNamed = false;                    // -c was given
+    OutputFormat format = OutputFormat::Avi;
     bool info = false;
     bool quiet = false;
     bool help = false;

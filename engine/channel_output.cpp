@@ -3,9 +3,24 @@
 #include <cerrno>
 #include <span>
 
-#include "channel_formats.h"
+#include "avi/avi_channel_file.h"
+#ifdef KINOREX_WITH_FFMPEG
+#include "muxed/muxed_channel_file.h"
+#endif
 
 namespace kinorex {
+
+namespace {
+
+std::span<const std::byte> bytesOf(const void* data, std::int32_t size) {
+    return {static_cast<const std::byte*>(data), static_cast<std::size_t>(size)};
+}
+
+bool validBlock(const void* data, std::int32_t size) {
+    return size >= 0 && (data != nullptr || size == 0);
+}
+
+}  // namespace
 
 ChannelOutput::ChannelOutput() : ChannelOutput(createFileSink) {}
 
@@ -20,86 +35,76 @@ bool ChannelOutput::Create(const char* fileName, int* error) {
     // A file still open would otherwise be left incomplete.
     Release();
     std::unique_ptr<FileSink> sink;
-    const int opened = fileName == nullptr ? EINVAL : opener_(fileName, sink);
-    if (opened != 0) {
-        if (error) {
-            *error = opened;
-        }
-        return false;
+    int failure = fileName == nullptr         ? EINVAL
+                  : !formatAvailable(format_) ? ENOTSUP
+                                              : opener_(fileName, sink);
+    if (failure == 0 && format_ == OutputFormat::Avi) {
+        file_ = std::make_unique<AviChannelFile>(std::move(sink), maxFileSize_);
+    } else if (failure == 0) {
+#ifdef KINOREX_WITH_FFMPEG
+        file_ = MuxedChannelFile::create(std::move(sink), fileName, format_, fragmented_, failure);
+#endif
     }
-    file_ = std::make_unique<AviWriter>(std::move(sink), maxFileSize_);
-    return true;
+    if (failure != 0 && error) {
+        *error = failure;
+    }
+    return failure == 0;
 }
 
 int ChannelOutput::CreateVideoStream(std::int32_t frameRate, std::int32_t width,
                                      std::int32_t height, std::int32_t codec) {
-    auto handler = videoFourCc(codec);
-    if (!handler || !file_) {
+    if (!file_) {
         return -1;
     }
-    auto format = videoFormat(width, height, *handler);
-    if (int error = file_->addStream(videoStreamHeader(frameRate, width, height, *handler),
-                                     std::as_bytes(std::span(format)))) {
-        return error;
-    }
-    videoStream_ = static_cast<int>(file_->streamCount()) - 1;
-    return 0;
+    const int result = file_->addVideoStream(frameRate, width, height, codec);
+    hasVideo_ = hasVideo_ || result == 0;
+    return result;
 }
 
 int ChannelOutput::CreateAudioStream(std::int32_t codec) {
-    auto tag = audioFormatTag(codec);
-    if (!tag || !file_) {
+    if (!file_) {
         return -1;
     }
-    auto format = audioFormat(*tag);
-    if (int error = file_->addStream(audioStreamHeader(), std::as_bytes(std::span(format)))) {
-        return error;
-    }
-    audioStream_ = static_cast<int>(file_->streamCount()) - 1;
-    return 0;
+    const int result = file_->addAudioStream(codec);
+    hasAudio_ = hasAudio_ || result == 0;
+    return result;
 }
 
 int ChannelOutput::WriteVideo(const void* frame, std::int32_t size, bool keyFrame) {
-    if (videoStream_ == kNoStream) {
+    if (!hasVideo_) {
         return -1;
     }
-    return write(videoStream_, frame, size, keyFrame);
+    if (!validBlock(frame, size)) {
+        return EINVAL;
+    }
+    return file_->writeVideo(bytesOf(frame, size), keyFrame);
 }
 
 int ChannelOutput::WriteAudio(const void* pcm, std::int32_t size) {
-    if (audioStream_ == kNoStream) {
+    if (!hasAudio_) {
         return 0;
     }
-    // Every PCM block can be decoded on its own, so each is a key frame.
-    return write(audioStream_, pcm, size, true);
+    if (!validBlock(pcm, size)) {
+        return EINVAL;
+    }
+    return file_->writeAudio(bytesOf(pcm, size));
 }
 
 ChannelOutput::Completion ChannelOutput::Release() {
+    hasVideo_ = false;
+    hasAudio_ = false;
     Completion completion;
     if (file_) {
         completion.error = file_->finish();
         completion.chunks = file_->chunkCount();
-        if (audioStream_ != kNoStream) {
-            completion.audioChunks = file_->chunkCount(static_cast<std::size_t>(audioStream_));
-        }
+        completion.audioChunks = file_->voiceChunkCount();
         file_.reset();
     }
-    videoStream_ = kNoStream;
-    audioStream_ = kNoStream;
     return completion;
 }
 
 std::uint64_t ChannelOutput::roomLeft() const {
     return file_ ? file_->roomLeft() : 0;
-}
-
-int ChannelOutput::write(int stream, const void* data, std::int32_t size, bool keyFrame) {
-    if (size < 0 || (data == nullptr && size > 0)) {
-        return EINVAL;
-    }
-    return file_->writeChunk(static_cast<std::size_t>(stream),
-                             {static_cast<const std::byte*>(data), static_cast<std::size_t>(size)},
-                             keyFrame);
 }
 
 }  // namespace kinorex

@@ -4,13 +4,16 @@
 #include <functional>
 #include <memory>
 
-#include "avi/avi_writer.h"
+#include "channel_file.h"
+#include "output_format.h"
+#include "part_limits.h"
 #include "platform/file_sink.h"
 
 namespace kinorex {
 
-// The output side of one channel: an AVI file with the channel's H.264 frames as stream 0
-// and, where the channel has audio, 16-bit mono PCM at 8000 Hz as stream 1.
+// The output side of one channel: a file with the channel's H.264 frames and, where the
+// channel has audio, its 16-bit mono PCM at 8000 Hz, in the format chosen by setFormat: an AVI
+// file with the frames as stream 0 and the PCM as stream 1 unless told otherwise.
 //
 // Results: 0 on success; -1 for a refusal (unknown codec code, no file or stream, the
 // file size limit); otherwise the errno value of the failed system call.
@@ -28,14 +31,21 @@ public:
     };
 
     ChannelOutput();
-    // maxFileSize bounds the whole file, headers and index included; tests make it small.
+    // maxFileSize bounds a whole AVI file, headers and index included; tests make it small.
+    // The other formats have no such limit.
     explicit ChannelOutput(FileOpener opener, std::uint64_t maxFileSize = kMaxAviFileSize);
     ~ChannelOutput();
 
     ChannelOutput(const ChannelOutput&) = delete;
     ChannelOutput& operator=(const ChannelOutput&) = delete;
 
-    // Replaces any file of that name by a new AVI file and starts the counts from 0.
+    // The format of the files Create makes from now on; fragmented MP4 for a long recording.
+    void setFormat(OutputFormat format, bool fragmented = false) {
+        format_ = format;
+        fragmented_ = fragmented;
+    }
+
+    // Replaces any file of that name by a new file and starts the counts from 0.
     // On failure, error (when given) receives the errno value.
     bool Create(const char* fileName, int* error = nullptr);
     // frameRate in frames per second; codec 0 or 10 "XVID", 2 "H263", 3 "H264".
@@ -54,15 +64,13 @@ public:
     std::uint64_t roomLeft() const;
 
 private:
-    static constexpr int kNoStream = -1;
-
-    int write(int stream, const void* data, std::int32_t size, bool keyFrame);
-
     FileOpener opener_;
     std::uint64_t maxFileSize_;
-    std::unique_ptr<AviWriter> file_;
-    int videoStream_ = kNoStream;
-    int audioStream_ = kNoStream;
+    OutputFormat format_ = OutputFormat::Avi;
+    bool fragmented_ = false;
+    std::unique_ptr<ChannelFile> file_;
+    bool hasVideo_ = false;
+    bool hasAudio_ = false;
 };
 
 }  // namespace kinorex

@@ -38,20 +38,23 @@ void ChannelParts::reset() {
     failed_ = false;
 }
 
-void ChannelParts::open(const std::string& prefix, int channelNumber, const ChannelInfo& info) {
+void ChannelParts::open(const std::string& prefix, int channelNumber, const ChannelInfo& info,
+                        OutputFormat format, std::uint64_t recordingBytes) {
     reset();
     prefix_ = prefix;
     channelNumber_ = channelNumber;
     info_ = info;
+    format_ = format;
+    output_.setFormat(format, recordingBytes > limits_.fragmentMp4Above);
     active_ = true;
-    removeStaleAsideFiles(channelPartName(prefix_, channelNumber_, 1));
+    removeStaleAsideFiles(channelPartName(prefix_, channelNumber_, 1, formatName(format_)));
     openPart();
 }
 
 void ChannelParts::openPart() {
     OutputFileReport file;
-    file.path =
-        channelPartName(prefix_, channelNumber_, static_cast<int>(report_.files.size()) + 1);
+    file.path = channelPartName(prefix_, channelNumber_, static_cast<int>(report_.files.size()) + 1,
+                                formatName(format_));
     asidePaths_.push_back(asidePath(file.path));
     int error = 0;
     if (!fitsOutputName(file.path)) {

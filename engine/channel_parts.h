@@ -11,8 +11,9 @@
 
 namespace kinorex {
 
-// One channel's AVI output over as many files as its size needs: "<prefix>_<n>.avi", then
-// "<prefix>_<n>_part2.avi" and so on, each a complete AVI with the same streams. Every
+// One channel's output over as many files as its size needs: "<prefix>_<n>.avi", then
+// "<prefix>_<n>_part2.avi" and so on, each a complete AVI with the same streams; an MP4 or
+// Matroska file ("<prefix>_<n>.mp4", ".mkv") has no size limit and is never split. Every
 // create, write and completion goes into the channel's report; a failed write is counted
 // and the walk goes on.
 //
@@ -26,8 +27,10 @@ public:
     // Forgets the last conversion's report; the channel takes no frames until open.
     void reset();
     // Creates the first part with the channel's streams, after removing what dead runs left
-    // aside for the channel's names.
-    void open(const std::string& prefix, int channelNumber, const ChannelInfo& info);
+    // aside for the channel's names. recordingBytes: the size of the recording, which
+    // decides whether an MP4 file is fragmented.
+    void open(const std::string& prefix, int channelNumber, const ChannelInfo& info,
+              OutputFormat format = OutputFormat::Avi, std::uint64_t recordingBytes = 0);
     void writeVideo(const std::uint8_t* frame, std::int32_t size, bool keyFrame);
     void writeAudio(const std::int16_t* pcm, std::int32_t size);
     // Completes the current part and puts the files in place; `wholeRecording` tells
@@ -54,6 +57,7 @@ private:
     std::string prefix_;
     int channelNumber_ = 0;
     ChannelInfo info_{};
+    OutputFormat format_ = OutputFormat::Avi;
     bool active_ = false;
     // A file could not be made, written or completed: the new set is not whole.
     bool failed_ = false;

@@ -94,7 +94,8 @@ std::string outputPrefix(std::string_view sourcePath, std::string_view outputFol
     return prefix;
 }
 
-std::string channelPartName(std::string_view prefix, int channelNumber, int part) {
+std::string channelPartName(std::string_view prefix, int channelNumber, int part,
+                            std::string_view extension) {
     std::string name(prefix);
     name += '_';
     name += std::to_string(channelNumber);
@@ -102,7 +103,8 @@ std::string channelPartName(std::string_view prefix, int channelNumber, int part
         name += "_part";
         name += std::to_string(part);
     }
-    name += ".avi";
+    name += '.';
+    name += extension;
     return name;
 }
 
@@ -136,8 +138,9 @@ bool fitsOutputName(std::string_view name) {
     return name.size() + 1 <= kMaxOutputNameBytes;
 }
 
-std::optional<std::string> channelFileName(std::string_view prefix, int channelNumber) {
-    auto name = channelPartName(prefix, channelNumber, 1);
+std::optional<std::string> channelFileName(std::string_view prefix, int channelNumber,
+                                           std::string_view extension) {
+    auto name = channelPartName(prefix, channelNumber, 1, extension);
     if (!fitsOutputName(name)) {
         return std::nullopt;
     }

@@ -8,6 +8,7 @@
 #include "channel_parts.h"
 #include "channel_scan.h"
 #include "lane_walk.h"
+#include "platform/file.h"
 #include "recording/recording_reader.h"
 
 namespace kinorex {
@@ -76,14 +77,15 @@ bool PS2AVI::inspect(const char* sourcePath, std::uint32_t channelMask, ChannelT
     return ok;
 }
 
-void PS2AVI::createOutputs(std::uint32_t channelMask, const char* outputPrefix) {
+void PS2AVI::createOutputs(std::uint32_t channelMask, const char* outputPrefix,
+                           std::uint64_t recordingBytes) {
     for (int i = 0; i < kChannelCount; ++i) {
         files_->outputs[i].reset();
         if (!isSelected(channelMask, i) || !channels_[i].hasVideo) {
             continue;
         }
         // A file that cannot be created goes into the report; the other channels go on.
-        files_->outputs[i].open(outputPrefix, i + 1, channels_[i]);
+        files_->outputs[i].open(outputPrefix, i + 1, channels_[i], format_, recordingBytes);
         open_[i] = 1;
     }
     routeAudio();
@@ -116,7 +118,9 @@ int PS2AVI::Start(const char* sourcePath, std::uint32_t channelMask, const char*
         return 0;
     }
     files_->reader.Rewind();
-    createOutputs(channelMask, outputPrefix);
+    platform::File source;
+    const auto recordingBytes = source.openForSharedRead(sourcePath) ? source.size() : std::nullopt;
+    createOutputs(channelMask, outputPrefix, recordingBytes.value_or(0));
     openSecondLane(sourcePath);
 
     stopRequest_ = 0;

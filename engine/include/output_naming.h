@@ -25,7 +25,7 @@ inline constexpr PathStyle kNativePaths = kWindowsPaths;
 inline constexpr PathStyle kNativePaths = kPosixPaths;
 #endif
 
-// Longest AVI file name the converter composes, terminating zero included.
+// Longest output file name the converter composes, terminating zero included.
 inline constexpr std::size_t kMaxOutputNameBytes = 260;
 
 // The folder part of a source path: everything before its last separator, or an empty
@@ -39,9 +39,10 @@ std::string defaultOutputFolder(std::string_view sourcePath, const PathStyle& st
 std::string outputPrefix(std::string_view sourcePath, std::string_view outputFolder,
                          const PathStyle& style = kNativePaths);
 
-// "<prefix>_<channelNumber>.avi" for a channel's first file; a channel too big for one
-// file goes on in "<prefix>_<channelNumber>_part2.avi", "_part3" and so on.
-std::string channelPartName(std::string_view prefix, int channelNumber, int part);
+// "<prefix>_<channelNumber>.<extension>" for a channel's first file; a channel too big for
+// one file goes on in "<prefix>_<channelNumber>_part2.<extension>", "_part3" and so on.
+std::string channelPartName(std::string_view prefix, int channelNumber, int part,
+                            std::string_view extension = "avi");
 
 // Which of a channel's files `fileName` is: 1 for `firstPartName` itself (such as
 // "rec_3.avi"), k for its "_partK" file ("rec_3_partK.avi", same extension), nothing for
@@ -52,7 +53,8 @@ std::optional<int> channelPartNumber(std::string_view fileName, std::string_view
 bool fitsOutputName(std::string_view name);
 
 // The first part's name, or nothing when it would not fit.
-std::optional<std::string> channelFileName(std::string_view prefix, int channelNumber);
+std::optional<std::string> channelFileName(std::string_view prefix, int channelNumber,
+                                           std::string_view extension = "avi");
 
 // One source of a batch and the folder its files go to.
 struct PlannedSource {

@@ -8,15 +8,16 @@
 
 #include "channel_table.h"
 #include "conversion_report.h"
+#include "output_format.h"
 #include "part_limits.h"
 
 namespace kinorex {
 
 class RecordingReader;
 
-// Converts one recording into one AVI file per selected channel that carries
-// video. Start runs on the caller's thread (open, pre-scan, create the files);
-// the frame walk runs on a worker thread until the end of the recording or Stop, and
+// Converts one recording into one file per selected channel that carries video: AVI unless
+// setOutputFormat chose another format. Start runs on the caller's thread (open, pre-scan, create
+// the files); the frame walk runs on a worker thread until the end of the recording or Stop, and
 // completes the files it wrote. The caller polls GetProgress and IsFinished and calls Stop
 // at the end; then report() tells what was written and what was lost.
 class PS2AVI {
@@ -33,6 +34,10 @@ public:
     // cannot be started. Only the low 16 bits of the mask count (bit i: channel number i + 1). A
     // conversion still running or not yet stopped is stopped first.
     int Start(const char* sourcePath, std::uint32_t channelMask, const char* outputPrefix);
+
+    // The format of the files the next Start writes; AVI until changed. A format this
+    // build cannot write (formatAvailable) leaves every file uncreated, each with its reason.
+    void setOutputFormat(OutputFormat format) { format_ = format; }
 
     // Percentage of the recording read so far; may pass 100 if the file grows.
     int GetProgress();
@@ -65,7 +70,8 @@ protected:
 
 private:
     bool prepare(const char* sourcePath, std::uint32_t channelMask, ChannelTable* fromHeader);
-    void createOutputs(std::uint32_t channelMask, const char* outputPrefix);
+    void createOutputs(std::uint32_t channelMask, const char* outputPrefix,
+                       std::uint64_t recordingBytes);
     void routeAudio();
     void openSecondLane(const char* sourcePath);
     void run();
@@ -85,6 +91,7 @@ private:
     std::array<std::uint16_t, 2> lanes_{};
     std::atomic<std::int32_t> stopRequest_{0};
     std::int32_t selectedCount_ = 0;
+    OutputFormat format_ = OutputFormat::Avi;
     std::atomic<std::int32_t> finished_{0};
 };
 

@@ -56,19 +56,21 @@ TEST(Options, DefaultsConvertAllChannelsNextToTheSource) {
     EXPECT_EQ(options.sources, (std::vector<std::string>{"a.h264", "b.h264"}));
     EXPECT_EQ(options.channelMask, 0xFFFFu);
     EXPECT_TRUE(options.outputFolder.empty());
+    EXPECT_EQ(options.format, OutputFormat::Avi);
     EXPECT_FALSE(options.info || options.quiet || options.help || options.version);
 }
 
 TEST(Options, ShortLongAndEqualsFormsAgree) {
     for (const auto& args : std::vector<std::vector<std::string>>{
-             {"-o", "/out", "-c", "2,4", "-q", "x"},
-             {"--output", "/out", "--channels", "2,4", "--quiet", "x"},
-             {"--output=/out", "--channels=2,4", "x", "--quiet"},
+             {"-o", "/out", "-c", "2,4", "-q", "-f", "mkv", "x"},
+             {"--output", "/out", "--channels", "2,4", "--quiet", "--format", "mkv", "x"},
+             {"--output=/out", "--channels=2,4", "x", "--format=mkv", "--quiet"},
              // Short options bundle and take attached values, as getopt has them.
-             {"-o/out", "-qc", "2,4", "x"},
-             {"-qc2,4", "x", "-o", "/out"}}) {
+             {"-o/out", "-qc", "2,4", "-fmkv", "x"},
+             {"-qc2,4", "x", "-o", "/out", "-f", "mkv"}}) {
         const auto options = parsed(args);
         EXPECT_EQ(options.outputFolder, "/out");
+        EXPECT_EQ(options.format, OutputFormat::Mkv);
         EXPECT_EQ(options.channelMask, 0x000Au);
         EXPECT_TRUE(options.quiet);
         EXPECT_EQ(options.sources, std::vector<std::string>{"x"});
@@ -108,6 +110,9 @@ TEST(Options, UsageErrors) {
     EXPECT_TRUE(refused({"x", "-c"}));         // missing value
     EXPECT_TRUE(refused({"x", "-o"}));
     EXPECT_TRUE(refused({"--bogus", "x"}));
+    EXPECT_TRUE(refused({"-f", "MP4", "x"}));  // format names are lower case
+    EXPECT_TRUE(refused({"--format=", "x"}));
+    EXPECT_TRUE(refused({"x", "-f"}));
     EXPECT_TRUE(refused({"--quiet=yes", "x"}));
     EXPECT_FALSE(refused({"--help"}));
     EXPECT_FALSE(refused({"--version"}));

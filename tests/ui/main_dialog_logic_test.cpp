@@ -68,6 +68,7 @@ public:
     explicit FakeConverter(Log& log) : log_(log) {}
 
     int startResult = 1;
+    std::optional<OutputFormat> format;
     std::deque<int> progress;
     int finished = 0;
 
@@ -78,6 +79,7 @@ public:
         log_.push_back(std::string("Start ") + sourcePath + " " + mask + " " + outputPrefix);
         return startResult;
     }
+    void setOutputFormat(OutputFormat chosen) override { format = chosen; }
     void Stop() override { log_.push_back("Stop"); }
     int GetProgress() override {
         const int value = progress.front();
@@ -159,6 +161,24 @@ TEST_F(MainDialogLogicTest, StartPassesMaskAndPrefixAndArmsTheTimer) {
         log, (Log{"channel dialog", startLine("/rec/cam1.2010.h264", "0xfffb", "/rec", "cam1.2010"),
                   "arm 1000 500", "start off", "stop on"}));
     EXPECT_EQ(logic.state(), MainDialogLogic::State::Converting);
+}
+
+TEST_F(MainDialogLogicTest, StartWritesTheChosenFormatAviUntilChosenOtherwise) {
+    startConverting();
+    EXPECT_EQ(converter.format, OutputFormat::Avi);
+    logic.stop();
+    logic.chooseFormat(OutputFormat::Mkv);
+    logic.start();
+    EXPECT_EQ(converter.format, OutputFormat::Mkv);
+
+    // The box offers what the build writes, AVI first and so by default.
+    const auto choices = MainDialogLogic::formatChoices();
+    ASSERT_FALSE(choices.empty());
+    EXPECT_EQ(choices.front().label, "AVI");
+    for (const auto& choice : choices) {
+        EXPECT_TRUE(formatAvailable(choice.format)) << choice.label;
+        EXPECT_EQ(choice.label.size(), 3u);
+    }
 }
 
 TEST_F(MainDialogLogicTest, FailedStartReportsAndKeepsPaths) {

@@ -1,4 +1,5 @@
 #include <QApplication>
+#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -186,8 +187,10 @@ private slots:
                 chain << w->objectName();
             }
         }
-        QCOMPARE(chain, (QStringList{"browseSourceButton", "browseOutputButton", "startButton",
-                                     "stopButton", "sourcePathEdit", "outputFolderEdit"}));
+        QCOMPARE(chain,
+                 (QStringList{"browseSourceButton", "browseOutputButton", "startButton",
+                              "stopButton", "sourcePathEdit", "outputFolderEdit", "formatBox"}));
+        QCOMPARE(f.dialog->findChild<QComboBox*>("formatBox")->currentText(), "AVI");
     }
 
     void startWithEmptyPathsAsksForSourceOnly() {

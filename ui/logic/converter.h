@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+#include "output_format.h"
+
 namespace kinorex {
 
 // What the main dialog needs of a conversion: the four operations of PS2AVI.
@@ -13,6 +15,8 @@ class Converter {
 public:
     virtual ~Converter() = default;
 
+    // The format of the files the next Start writes.
+    virtual void setOutputFormat(OutputFormat /*format*/) {}
     // 1 when the conversion runs on its worker thread, 0 when nothing runs.
     virtual int Start(const char* sourcePath, std::uint32_t channelMask,
                       const char* outputPrefix) = 0;

@@ -13,6 +13,7 @@ public:
               const char* outputPrefix) override {
         return converter_.Start(sourcePath, channelMask, outputPrefix);
     }
+    void setOutputFormat(OutputFormat format) override { converter_.setOutputFormat(format); }
     void Stop() override { converter_.Stop(); }
     int GetProgress() override { return converter_.GetProgress(); }
     int IsFinished() override { return converter_.IsFinished(); }

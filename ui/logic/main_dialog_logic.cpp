@@ -6,6 +6,18 @@
 
 namespace kinorex {
 
+std::vector<MainDialogLogic::FormatChoice> MainDialogLogic::formatChoices() {
+    std::vector<FormatChoice> choices;
+    for (const FormatChoice choice :
+         {FormatChoice{"AVI", OutputFormat::Avi}, FormatChoice{"MP4", OutputFormat::Mp4},
+          FormatChoice{"MKV", OutputFormat::Mkv}}) {
+        if (formatAvailable(choice.format)) {
+            choices.push_back(choice);
+        }
+    }
+    return choices;
+}
+
 MainDialogLogic::MainDialogLogic(MainDialogPlatform& platform, Converter& converter)
     : platform_(platform), converter_(converter) {}
 
@@ -60,6 +72,7 @@ void MainDialogLogic::start() {
         return;
     }
     const auto prefix = outputPrefix(sourcePath_, outputFolder_);
+    converter_.setOutputFormat(format_);
     if (converter_.Start(sourcePath_.c_str(), *mask, prefix.c_str()) == 0) {
         platform_.showMessage("Failed to convert!");
         return;

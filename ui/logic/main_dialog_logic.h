@@ -1,6 +1,8 @@
 #pragma once
 
 #include <string>
+#include <string_view>
+#include <vector>
 
 #include "converter.h"
 #include "main_dialog_platform.h"
@@ -12,6 +14,13 @@ namespace kinorex {
 class MainDialogLogic {
 public:
     enum class State { Idle, Converting };
+
+    // What the format box offers, in its order: the formats this build writes, AVI first.
+    struct FormatChoice {
+        std::string_view label;
+        OutputFormat format;
+    };
+    static std::vector<FormatChoice> formatChoices();
 
     static constexpr int kProgressTimerId = 1000;
     static constexpr int kProgressIntervalMs = 500;
@@ -27,6 +36,8 @@ public:
     void setPaths(std::string sourcePath, std::string outputFolder);
     void chooseSource();
     void chooseOutputFolder();
+    // The format of the files the next Start writes; AVI until chosen otherwise.
+    void chooseFormat(OutputFormat format) { format_ = format; }
     void start();
     void stop();
     // Ticks of timers other than the progress timer are not ours and change nothing.
@@ -45,6 +56,7 @@ private:
     Converter& converter_;
     std::string sourcePath_;
     std::string outputFolder_;
+    OutputFormat format_ = OutputFormat::Avi;
     State state_ = State::Idle;
 };
 

@@ -1,5 +1,6 @@
 #include "kinorex_dlg.h"
 
+#include <QComboBox>
 #include <QContextMenuEvent>
 #include <QFile>
 #include <QFileDialog>
@@ -112,7 +113,23 @@ void CKinorexDlg::createControls() {
     makeLabel(this, QStringLiteral("AVIFilePath:"), {7, 47, 42, 13}, base);
     outputFolderEdit_ =
         makePathEdit(this, QStringLiteral("outputFolderEdit"), {57, 44, 133, 16}, base);
+    makeFormatBox(base);
     setFixedSize(clientSize(kWidthUnits, kHeightUnits, base));
+}
+
+// Beside the Stop button, under the Browse buttons, where the layout had room.
+void CKinorexDlg::makeFormatBox(DialogBaseUnits base) {
+    auto* box = new QComboBox(this);
+    box->setObjectName(QStringLiteral("formatBox"));
+    box->setToolTip(QStringLiteral("AVI and MKV keep the voice as PCM; MP4 plays in browsers"));
+    for (const auto& choice : MainDialogLogic::formatChoices()) {
+        box->addItem(QString::fromLatin1(choice.label.data(), choice.label.size()),
+                     static_cast<int>(choice.format));
+    }
+    placeControl(*box, {186, 95, 40, 15}, base);
+    connect(box, &QComboBox::currentIndexChanged, this, [this, box](int index) {
+        logic_.chooseFormat(static_cast<OutputFormat>(box->itemData(index).toInt()));
+    });
 }
 
 void CKinorexDlg::showMessage(const std::string& text) {

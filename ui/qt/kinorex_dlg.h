@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "converter.h"
+#include "dialog_units.h"
 #include "main_dialog_logic.h"
 #include "main_dialog_platform.h"
 
@@ -56,6 +57,7 @@ private:
     void disarmTimer(int timerId) override;
 
     void createControls();
+    void makeFormatBox(DialogBaseUnits base);
 
     // Declared first so that it is destroyed last, after everything that uses it.
     std::unique_ptr<Converter> converter_;

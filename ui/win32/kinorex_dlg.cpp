@@ -40,6 +40,7 @@ BOOL CKinorexDlg::OnInitDialog() {
     SendMessageW(window(), WM_SETICON, ICON_BIG, reinterpret_cast<LPARAM>(icon_));
     SendMessageW(window(), WM_SETICON, ICON_SMALL, reinterpret_cast<LPARAM>(icon_));
     progressBar_.SubclassWindow(GetDlgItem(window(), IDC_PROGRESS));
+    fillFormatBox();
     logic_.initialise();
     return TRUE;
 }
@@ -62,6 +63,10 @@ INT_PTR CKinorexDlg::handleMessage(UINT message, WPARAM wParam, LPARAM /*lParam*
         case WM_QUERYDRAGICON:
             return reinterpret_cast<INT_PTR>(icon_);
         case WM_COMMAND:
+            if (LOWORD(wParam) == IDC_COMBO_FORMAT && HIWORD(wParam) == CBN_SELCHANGE) {
+                onFormatChosen();
+                return TRUE;
+            }
             // The edit fields' notifications are not ours to handle.
             return HIWORD(wParam) == BN_CLICKED && onCommand(LOWORD(wParam)) ? TRUE : FALSE;
         case WM_TIMER:
@@ -97,6 +102,28 @@ bool CKinorexDlg::onCommand(int controlId) {
             return true;
         default:
             return false;
+    }
+}
+
+// Each entry carries its format; the first, AVI, is chosen.
+void CKinorexDlg::fillFormatBox() {
+    HWND box = GetDlgItem(window(), IDC_COMBO_FORMAT);
+    for (const auto& choice : MainDialogLogic::formatChoices()) {
+        const std::wstring label(choice.label.begin(), choice.label.end());
+        const LRESULT index =
+            SendMessageW(box, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(label.c_str()));
+        SendMessageW(box, CB_SETITEMDATA, static_cast<WPARAM>(index),
+                     static_cast<LPARAM>(choice.format));
+    }
+    SendMessageW(box, CB_SETCURSEL, 0, 0);
+}
+
+void CKinorexDlg::onFormatChosen() {
+    HWND box = GetDlgItem(window(), IDC_COMBO_FORMAT);
+    const LRESULT index = SendMessageW(box, CB_GETCURSEL, 0, 0);
+    if (index != CB_ERR) {
+        logic_.chooseFormat(static_cast<OutputFormat>(
+            SendMessageW(box, CB_GETITEMDATA, static_cast<WPARAM>(index), 0)));
     }
 }
 

@@ -42,6 +42,8 @@ private:
     void disarmTimer(int timerId) override;
 
     bool onCommand(int controlId);
+    void fillFormatBox();
+    void onFormatChosen();
     void addAboutEntry();
     void paintMinimised();
     void enableButton(int controlId, bool enabled);
