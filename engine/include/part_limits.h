@@ -17,8 +17,8 @@ struct PartLimits {
     // MP4 files of a recording larger than this are written in fragments, so that the
     // muxer's index does not grow with the recording: an unfragmented index takes about
     // 60 KB per second of a 16-channel recording (some 200 MB an hour) until the end, and a
-    // recording of this size, about four minutes of 16 channels, brings some 15 MB.
-    std::uint64_t fragmentMp4Above = std::uint64_t{64} << 20;
+    // recording of this size, about two minutes of 16 channels, brings some 8 MB.
+    std::uint64_t fragmentMp4Above = std::uint64_t{32} << 20;
 };
 
 }  // namespace kinorex
