@@ -1,7 +1,9 @@
 #include <QApplication>
 #include <QContextMenuEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
@@ -23,6 +25,7 @@ namespace {
 
 // What the test sees of its converter, also after the dialog has destroyed it.
 struct ConverterRecord {
+    std::vector<std::string> started;
     std::string sourcePath;
     std::uint32_t channelMask = 0;
     std::string outputPrefix;
@@ -42,7 +45,9 @@ public:
 
     int Start(const char* sourcePath, std::uint32_t channelMask,
               const char* outputPrefix) override {
+        record_->started.push_back(sourcePath);
         record_->sourcePath = sourcePath;
+        progress_ = 0;
         record_->channelMask = channelMask;
         record_->outputPrefix = outputPrefix;
         record_->running = true;
@@ -54,6 +59,13 @@ public:
     }
     int GetProgress() override { return progress_ += 40; }
     int IsFinished() override { return progress_ >= 100; }
+    std::optional<kinorex::RecordingContents> inspect(const std::string&) override {
+        kinorex::RecordingContents contents;
+        for (auto& channel : contents.channels) {
+            channel.hasVideo = 1;
+        }
+        return contents;
+    }
 
 private:
     std::shared_ptr<ConverterRecord> record_;
@@ -108,6 +120,7 @@ public:
     }
 
     std::vector<Message> messages;
+    QStringList statusLines;
     std::optional<std::string> sourceFile;
     std::optional<std::string> outputFolder;
 
@@ -116,15 +129,28 @@ protected:
         messages.push_back({QString::fromStdString(text), progressBar().position(),
                             button("startButton")->isEnabled(), painted_.positions});
     }
-    std::optional<std::string> pickSourceFile() override { return sourceFile; }
+    bool showFinishMessage(const std::string& text) override {
+        showMessage(text);
+        return false;
+    }
+    void showStatus(const std::string& line) override {
+        statusLines << QString::fromStdString(line);
+        CKinorexDlg::showStatus(line);
+    }
+    std::optional<std::vector<std::string>> pickSourceFiles() override {
+        if (!sourceFile) {
+            return std::nullopt;
+        }
+        return std::vector<std::string>{*sourceFile};
+    }
     std::optional<std::string> pickOutputFolder() override { return outputFolder; }
-    std::optional<std::uint32_t> runChannelDialog() override {
+    std::optional<std::uint32_t> runChannelDialog(const kinorex::ChannelChoice& choice) override {
         QTimer::singleShot(0, [] {
             QWidget* dialog = QApplication::activeModalWidget();
             QVERIFY(dialog != nullptr);
             QTest::mouseClick(dialog->findChild<QPushButton*>("okButton"), Qt::LeftButton);
         });
-        return CKinorexDlg::runChannelDialog();
+        return CKinorexDlg::runChannelDialog(choice);
     }
 
 private:
@@ -289,6 +315,30 @@ private slots:
         written.sort();
         QCOMPARE(written, (QStringList{"cam.2010.h264", "cam.2010_1.avi", "cam.2010_2.avi",
                                        "cam.2010_3.avi"}));
+    }
+
+    // Dropped files join the list; one Start converts them one after another, the line
+    // under the bar naming each, and "Finish" comes once, after the last.
+    void droppedRecordingsRunOneAfterAnother() {
+        Fixture f;
+        f.chooseRecording("/rec/cam1.h264");
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile("/rec/cam2.h264"), QUrl(QStringLiteral("https://x/y"))});
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(f.dialog.get(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(f.dialog.get(), &drop);
+        QCOMPARE(f.dialog->edit("sourcePathEdit")->text(), "2 recordings in /rec");
+        QCOMPARE(f.dialog->edit("sourcePathEdit")->toolTip(), "/rec/cam1.h264\n/rec/cam2.h264");
+
+        QTest::mouseClick(f.dialog->button("startButton"), Qt::LeftButton);
+        QCOMPARE(f.dialog->findChild<QLabel*>("statusLine")->text(), "Recording 1 of 2: cam1.h264");
+        QTRY_COMPARE_WITH_TIMEOUT(f.dialog->messageTexts(), QStringList{"Finish"}, 10000);
+        QCOMPARE(f.record->started, (std::vector<std::string>{"/rec/cam1.h264", "/rec/cam2.h264"}));
+        QCOMPARE(f.dialog->statusLines,
+                 (QStringList{"Recording 1 of 2: cam1.h264", "Recording 2 of 2: cam2.h264", ""}));
+        QVERIFY(f.dialog->button("startButton")->isEnabled());
     }
 
     void closingDuringConversionDestroysConverter() {
