@@ -9,6 +9,7 @@
 #include <QTimer>
 #include <memory>
 
+#include "child_process.h"
 #include "converter_factory.h"
 #include "ffprobe.h"
 #include "kinorex_dlg.h"
@@ -339,6 +340,50 @@ private slots:
         QCOMPARE(f.dialog->statusLines,
                  (QStringList{"Recording 1 of 2: cam1.h264", "Recording 2 of 2: cam2.h264", ""}));
         QVERIFY(f.dialog->button("startButton")->isEnabled());
+    }
+
+    // Two copies of the sample dropped, one Start: the dialog writes what the command line
+    // writes for the same two recordings, byte for byte.
+    void droppedRecordingsConvertAsTheCommandLineDoes() {
+        const kinorex::test::TempPath folder("ui-dropped");
+        std::filesystem::create_directories(folder.path() / "cli");
+        QList<QUrl> urls;
+        std::vector<std::string> sources;
+        for (const char* name : {"cam1.h264", "cam2.h264"}) {
+            std::filesystem::copy_file(KINOREX_SOURCE_DIR "/samples/sample.h264",
+                                       folder.path() / name);
+            sources.push_back((folder.path() / name).string());
+            urls << QUrl::fromLocalFile(QString::fromStdString(sources.back()));
+        }
+        TestDialog dialog(kinorex::makeConverter());
+        dialog.show();
+        QMimeData data;
+        data.setUrls(urls);
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton,
+                              Qt::NoModifier);
+        QApplication::sendEvent(&dialog, &enter);
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&dialog, &drop);
+        QCOMPARE(dialog.edit("sourcePathEdit")->text(),
+                 "2 recordings in " + QString::fromStdString(folder.string()));
+        QTest::mouseClick(dialog.button("startButton"), Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(dialog.messageTexts(), QStringList{"Finish"}, 30000);
+        QCOMPARE(dialog.statusLines,
+                 (QStringList{"Recording 1 of 2: cam1.h264", "Recording 2 of 2: cam2.h264", ""}));
+
+        std::vector<std::string> arguments{"-q", "-o", (folder.path() / "cli").string()};
+        arguments.insert(arguments.end(), sources.begin(), sources.end());
+        kinorex::test::ChildProcess cli(KINOREX_BIN_DIR "/kinorex-convert", arguments);
+        QCOMPARE(cli.wait().exitStatus, 0);
+        int compared = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(folder.path() / "cli")) {
+            const auto name = entry.path().filename();
+            QVERIFY2(kinorex::test::readFileBytes(folder.path() / name) ==
+                         kinorex::test::readFileBytes(entry.path()),
+                     name.string().c_str());
+            ++compared;
+        }
+        QCOMPARE(compared, 8);  // four channels with video in each of the two
     }
 
     void closingDuringConversionDestroysConverter() {
