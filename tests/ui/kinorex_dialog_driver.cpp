@@ -3,7 +3,9 @@
 //
 //   kinorex_dialog_driver set-paths SOURCE FOLDER   fill the two path fields
 //   kinorex_dialog_driver drop FILE...              drop files or folders on the dialog
-//   kinorex_dialog_driver convert                   Start; in the channel dialog
+//   kinorex_dialog_driver start                     Start, until the channel dialog is open
+//   kinorex_dialog_driver convert                   Start (unless the channel dialog is
+//       open already); in the channel dialog
 //       untick channel 1 and press OK with the mouse; wait for the closing
 //       message, OK, decline to open the output folder, then close the dialog
 //
@@ -171,16 +173,34 @@ int setPaths(const wchar_t* source, const wchar_t* folder) {
     return 0;
 }
 
+// The channel dialog, after pressing Start unless it is open already.
+HWND openChannelDialog(HWND main) {
+    HWND channels = findOwnedWindow(main, L"Channel Select");
+    if (channels == nullptr) {
+        press(main, kStartButton);
+        waitUntil([&] { return (channels = findOwnedWindow(main, L"Channel Select")) != nullptr; },
+                  kTimeout);
+    }
+    return channels;
+}
+
+int start() {
+    HWND main = waitForMainDialog();
+    if (main == nullptr) {
+        return fail("no main dialog titled \"Kinorex\" appeared");
+    }
+    return openChannelDialog(main) != nullptr
+               ? 0
+               : fail("the channel selection dialog did not open after Start");
+}
+
 int convert() {
     HWND main = waitForMainDialog();
     if (main == nullptr) {
         return fail("no main dialog titled \"Kinorex\" appeared");
     }
-    press(main, kStartButton);
-
-    HWND channels = nullptr;
-    if (!waitUntil([&] { return (channels = findOwnedWindow(main, L"Channel Select")) != nullptr; },
-                   kTimeout)) {
+    HWND channels = openChannelDialog(main);
+    if (channels == nullptr) {
         return fail("the channel selection dialog did not open after Start");
     }
     if (const int failed = untickChannel1AndOk(channels)) {
@@ -276,8 +296,12 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"drop" && argc > 2) {
         return drop(std::vector<std::wstring>(argv + 2, argv + argc));
     }
+    if (command == L"start" && argc == 2) {
+        return start();
+    }
     if (command == L"convert" && argc == 2) {
         return convert();
     }
-    return fail("usage: kinorex_dialog_driver set-paths SOURCE FOLDER | drop FILE... | convert");
+    return fail(
+        "usage: kinorex_dialog_driver set-paths SOURCE FOLDER | drop FILE... | start | convert");
 }
