@@ -1,6 +1,7 @@
 #include "recording_list.h"
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <system_error>
 

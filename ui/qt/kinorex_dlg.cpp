@@ -1,6 +1,7 @@
 #include "kinorex_dlg.h"
 
 #include <QApplication>
+#include <QCloseEvent>
 #include <QContextMenuEvent>
 #include <QDesktopServices>
 #include <QDragEnterEvent>
@@ -191,6 +192,14 @@ void CKinorexDlg::addRecordings(const QStringList& paths) {
     logic_.addRecordings(native);
 }
 
+void CKinorexDlg::closeEvent(QCloseEvent* event) {
+    if (busy_) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
 void CKinorexDlg::dragEnterEvent(QDragEnterEvent* event) {
     if (!localFiles(event->mimeData()).isEmpty()) {
         event->acceptProposedAction();
@@ -210,6 +219,7 @@ void CKinorexDlg::dropEvent(QDropEvent* event) {
 // nothing can start a second time or change the recordings under the work.
 void CKinorexDlg::runBusy(const std::function<void()>& work) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
+    busy_ = true;
     QEventLoop loop;
     std::thread worker([&] {
         work();
@@ -217,6 +227,7 @@ void CKinorexDlg::runBusy(const std::function<void()>& work) {
     });
     loop.exec(QEventLoop::ExcludeUserInputEvents);
     worker.join();
+    busy_ = false;
     QApplication::restoreOverrideCursor();
 }
 

@@ -45,6 +45,8 @@ protected:
     void runBusy(const std::function<void()>& work) override;
     void showStatus(const std::string& line) override;
 
+    // While the recordings are looked at, closing waits: the look runs in a nested loop.
+    void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -79,6 +81,7 @@ private:
     QLineEdit* outputFolderEdit_ = nullptr;
     CTextProgressCtrl* progressBar_ = nullptr;
     QLabel* statusLine_ = nullptr;
+    bool busy_ = false;
     // Qt's id of the armed progress timer; 0 while none is armed.
     int progressTimer_ = 0;  // Qt's id
     int logicTimerId_ = 0;   // the id the logic armed it with

@@ -85,8 +85,11 @@ INT_PTR CKinorexDlg::handleMessage(UINT message, WPARAM wParam, LPARAM /*lParam*
             SetWindowLongPtrW(window(), DWLP_MSGRESULT, TRUE);
             return TRUE;
         case WM_CLOSE:
-            // The close box and the system menu's Close: the only ways out.
-            endDialog(IDCANCEL);
+            // The close box and the system menu's Close: the only ways out, except while
+            // the recordings are looked at, in a nested loop.
+            if (!busy_) {
+                endDialog(IDCANCEL);
+            }
             return TRUE;
         default:
             return FALSE;
