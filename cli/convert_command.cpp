@@ -140,7 +140,8 @@ std::optional<std::vector<bool>> sourcesToConvert(const Options& options) {
     }
     std::vector<bool> convert(batch.size(), true);
     bool clash = false;
-    for (const auto& conflict : findOutputConflicts(batch, currentFolder())) {
+    for (const auto& conflict :
+         findOutputConflicts(batch, currentFolder(), formatName(options.format))) {
         std::cerr << "kinorex-convert: " << conflict.message;
         if (conflict.kind == OutputConflict::Kind::SameNames) {
             std::cerr << "; convert them into different folders (-o)";

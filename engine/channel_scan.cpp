@@ -31,6 +31,7 @@ void noteRecord(const FrameRecord& record, std::array<bool, kChannelCount>& audi
     ChannelInfo& channel = table[k];
     if (record.isVideo()) {
         channel.hasVideo = 1;
+        ++channel.videoFrames;
     }
     // Once a channel's audio is found, its later video frames no longer change
     // which audio it carries nor its frame rate.
@@ -54,12 +55,15 @@ void noteRecord(const FrameRecord& record, std::array<bool, kChannelCount>& audi
 
 }  // namespace
 
-void preScan(RecordingReader& reader, int selectedCount, ChannelTable& table) {
+bool preScan(RecordingReader& reader, int selectedCount, ChannelTable& table) {
     std::array<bool, kChannelCount> audioResolved{};
     const std::uint32_t recordLimit = static_cast<std::uint32_t>(selectedCount) * 10000u;
     std::uint32_t counted = 0;
     std::vector<FrameRecord> records;
-    while (counted <= recordLimit && reader.viewFrames(kFrameBufferSize, records)) {
+    while (counted <= recordLimit) {
+        if (!reader.viewFrames(kFrameBufferSize, records)) {
+            return true;
+        }
         for (const FrameRecord& record : records) {
             if (record.channelIndex() >= kChannelCount || !(record.isVideo() || record.isAudio())) {
                 continue;
@@ -72,6 +76,7 @@ void preScan(RecordingReader& reader, int selectedCount, ChannelTable& table) {
         // A block's records at a time, so that a busy machine still serves the other threads.
         std::this_thread::yield();
     }
+    return false;
 }
 
 }  // namespace kinorex

@@ -21,7 +21,7 @@ void readChannelHeaders(RecordingReader& reader, ChannelTable& table);
 
 // Walks the frame records from the reader's current position to find which
 // channels carry video and which carry audio, looking at no more than
-// selectedCount * 10000 + 1 counted records.
-void preScan(RecordingReader& reader, int selectedCount, ChannelTable& table);
+// selectedCount * 10000 + 1 counted records. True when it saw every record to the end.
+bool preScan(RecordingReader& reader, int selectedCount, ChannelTable& table);
 
 }  // namespace kinorex

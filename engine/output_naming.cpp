@@ -149,6 +149,7 @@ std::optional<std::string> channelFileName(std::string_view prefix, int channelN
 
 std::vector<OutputConflict> findOutputConflicts(std::span<const PlannedSource> batch,
                                                 std::string_view currentFolder,
+                                                std::string_view extension,
                                                 const PathStyle& style) {
     struct Resolved {
         std::string source;
@@ -176,11 +177,9 @@ std::vector<OutputConflict> findOutputConflicts(std::span<const PlannedSource> b
             } else {
                 const auto prefix =
                     outputPrefix(batch[earlier].source, batch[earlier].outputFolder, style);
-                const auto name = channelPartName(prefix, 1, 1);
-                const auto extension = std::string_view(name).substr(name.rfind('.'));
                 conflicts.push_back({OutputConflict::Kind::SameNames, earlier, later,
                                      batch[earlier].source + " and " + batch[later].source +
-                                         " would both write " + prefix + "_N" +
+                                         " would both write " + prefix + "_N." +
                                          std::string(extension)});
             }
             break;

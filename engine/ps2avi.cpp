@@ -46,7 +46,8 @@ PS2AVI::~PS2AVI() {
     Stop();
 }
 
-bool PS2AVI::prepare(const char* sourcePath, std::uint32_t channelMask, ChannelTable* fromHeader) {
+bool PS2AVI::prepare(const char* sourcePath, std::uint32_t channelMask, ChannelTable* fromHeader,
+                     bool* scannedWhole) {
     open_.fill(0);
     channels_ = ChannelTable{};
     selectedCount_ = 0;
@@ -61,17 +62,20 @@ bool PS2AVI::prepare(const char* sourcePath, std::uint32_t channelMask, ChannelT
     if (fromHeader) {
         *fromHeader = channels_;
     }
-    preScan(files_->reader, selectedCount_, channels_);
+    const bool whole = preScan(files_->reader, selectedCount_, channels_);
+    if (scannedWhole) {
+        *scannedWhole = whole;
+    }
     return true;
 }
 
 bool PS2AVI::inspect(const char* sourcePath, std::uint32_t channelMask, ChannelTable& fromHeader,
-                     ChannelTable& scanned) {
+                     ChannelTable& scanned, bool* scannedWhole) {
     // The reader and the channel table belong to the conversion until Stop.
     if (worker_.joinable()) {
         return false;
     }
-    const bool ok = prepare(sourcePath, channelMask, &fromHeader);
+    const bool ok = prepare(sourcePath, channelMask, &fromHeader, scannedWhole);
     files_->reader.Close();
     scanned = channels_;
     return ok;

@@ -17,6 +17,7 @@ struct ChannelInfo {
     std::int32_t hasVideo = 0;      // the pre-scan saw a video frame of this channel
     std::int32_t audioChannel = 0;  // 1-based channel whose audio frames this channel carries
     std::int32_t hasAudio = 0;      // that audio was found: the file gets a PCM stream
+    std::int32_t videoFrames = 0;   // video frames the pre-scan saw, for a length estimate
 };
 
 // Index i belongs to channel number i + 1.

@@ -81,6 +81,7 @@ struct OutputConflict {
 // link count as two.
 std::vector<OutputConflict> findOutputConflicts(std::span<const PlannedSource> batch,
                                                 std::string_view currentFolder,
+                                                std::string_view extension = "avi",
                                                 const PathStyle& style = kNativePaths);
 
 }  // namespace kinorex

@@ -50,9 +50,11 @@ public:
 
     // What Start would find in a recording for the given mask, without writing
     // anything: the channel table as the file header gives it and as the
-    // pre-scan leaves it. False, touching nothing, from Start until Stop.
+    // pre-scan leaves it. False, touching nothing, from Start until Stop. `scannedWhole`,
+    // when given, tells whether the pre-scan read every record rather than stopping at its
+    // bound.
     bool inspect(const char* sourcePath, std::uint32_t channelMask, ChannelTable& fromHeader,
-                 ChannelTable& scanned);
+                 ChannelTable& scanned, bool* scannedWhole = nullptr);
 
     // Whether the last Start created (or tried to create) the channel's AVI
     // file; index i is channel number i + 1.
@@ -69,7 +71,8 @@ protected:
     virtual std::unique_ptr<std::int16_t[]> allocatePcmBuffer();
 
 private:
-    bool prepare(const char* sourcePath, std::uint32_t channelMask, ChannelTable* fromHeader);
+    bool prepare(const char* sourcePath, std::uint32_t channelMask, ChannelTable* fromHeader,
+                 bool* scannedWhole = nullptr);
     void createOutputs(std::uint32_t channelMask, const char* outputPrefix,
                        std::uint64_t recordingBytes);
     void routeAudio();

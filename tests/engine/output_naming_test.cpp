@@ -125,7 +125,7 @@ TEST(OutputConflicts, SameNamesAreFoundHoweverThePathsAreSpelt) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.batch.front().source + " " + c.batch.back().source);
         std::vector<std::string> found;
-        for (const auto& conflict : findOutputConflicts(c.batch, "/home/u", c.style)) {
+        for (const auto& conflict : findOutputConflicts(c.batch, "/home/u", "avi", c.style)) {
             found.push_back(describe(conflict));
         }
         EXPECT_EQ(found, c.conflicts);
@@ -135,7 +135,7 @@ TEST(OutputConflicts, SameNamesAreFoundHoweverThePathsAreSpelt) {
 TEST(OutputConflicts, MessagesNameBothSourcesAndTheFiles) {
     const std::vector<PlannedSource> batch = {
         {"day1/rec.h264", "out"}, {"day2/rec.h264", "out"}, {"day1/rec.h264", "out"}};
-    const auto conflicts = findOutputConflicts(batch, "/w", kPosixPaths);
+    const auto conflicts = findOutputConflicts(batch, "/w", "avi", kPosixPaths);
     ASSERT_EQ(conflicts.size(), 2u);
     EXPECT_EQ(conflicts[0].message,
               "day1/rec.h264 and day2/rec.h264 would both write out/rec_N.avi");

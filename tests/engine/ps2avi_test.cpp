@@ -52,11 +52,13 @@ protected:
     }
 
     // The pre-scan's channel table for the recording the builder makes.
-    ChannelTable scan(const RecordingBuilder& builder, std::uint32_t mask) {
+    ChannelTable scan(const RecordingBuilder& builder, std::uint32_t mask,
+                      bool* scannedWhole = nullptr) {
         builder.write(recording());
         ChannelTable fromHeader{};
         ChannelTable scanned{};
-        EXPECT_TRUE(converter_.inspect(recording().c_str(), mask, fromHeader, scanned));
+        EXPECT_TRUE(
+            converter_.inspect(recording().c_str(), mask, fromHeader, scanned, scannedWhole));
         return scanned;
     }
 
@@ -85,11 +87,18 @@ TEST_F(PS2AVITest, PreScanEndsAfterSelectedCountTimes10000CountedRecords) {
     builder.video(2, testPayload(1));  // beyond the limit
     builder.audio(0, testPayload(8));  // would give channel 1 audio
 
-    const ChannelTable table = scan(builder, kChannels1And2);
+    bool whole = true;
+    const ChannelTable table = scan(builder, kChannels1And2, &whole);
     EXPECT_TRUE(table[0].hasVideo);
     EXPECT_TRUE(table[1].hasVideo);
     EXPECT_FALSE(table[2].hasVideo);
     EXPECT_FALSE(table[0].hasAudio);
+    EXPECT_EQ(table[0].videoFrames, 20000);
+    EXPECT_FALSE(whole) << "stopped at its bound";
+
+    // With all 16 channels selected the bound lies beyond the end.
+    EXPECT_EQ(scan(builder, 0xFFFF, &whole)[2].videoFrames, 1);
+    EXPECT_TRUE(whole);
 }
 
 TEST_F(PS2AVITest, AudioCountsOnlyAfterItsChannelShowedVideo) {

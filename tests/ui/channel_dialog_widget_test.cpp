@@ -38,6 +38,26 @@ private:
     }
 
 private slots:
+    // The sample's four channels: 5 to 16 cannot be ticked, not even by "All".
+    void channelsWithoutVideoAreDisabled() {
+        kinorex::ChannelChoice choice;
+        choice.enabled = 0x000F;
+        choice.toolTips[0] = "704x576, with voice, about 4 s";
+        choice.toolTips[4] = "No video in this recording";
+        CDlgSelChnnl dialog(nullptr, choice);
+        dialog.show();
+        QVERIFY(box(dialog, 4)->isEnabled() && box(dialog, 4)->isChecked());
+        QVERIFY(!box(dialog, 5)->isEnabled() && !box(dialog, 5)->isChecked());
+        QCOMPARE(box(dialog, 1)->toolTip(), "704x576, with voice, about 4 s");
+        QCOMPARE(box(dialog, 5)->toolTip(), "No video in this recording");
+        QTest::mouseClick(box(dialog, 2), Qt::LeftButton);
+        QTest::mouseClick(box(dialog, 5), Qt::LeftButton);
+        QTest::mouseClick(allBox(dialog), Qt::LeftButton);
+        QVERIFY(allBox(dialog)->isChecked());
+        clickOk(dialog);
+        QCOMPARE(dialog.channelMask(), 0x000Fu);
+    }
+
     void opensWithEveryBoxTickedInFourRowsOfFour() {
         CDlgSelChnnl dialog;
         dialog.show();

@@ -2,9 +2,12 @@
 // messages only: it needs no hook in the program.
 //
 //   kinorex_dialog_driver set-paths SOURCE FOLDER   fill the two path fields
-//   kinorex_dialog_driver convert                   Start; in the channel dialog
+//   kinorex_dialog_driver drop FILE...              drop files or folders on the dialog
+//   kinorex_dialog_driver start                     Start, until the channel dialog is open
+//   kinorex_dialog_driver convert                   Start (unless the channel dialog is
+//       open already); in the channel dialog
 //       untick channel 1 and press OK with the mouse; wait for the closing
-//       message, OK, then close the dialog
+//       message, OK, decline to open the output folder, then close the dialog
 //
 // The mouse messages go through the channel dialog's message loop as a user's
 // do, so they prove its rule for "All": a press sees the boxes as they were
@@ -13,9 +16,13 @@
 // Exits 0 on success; otherwise says what it waited for in vain.
 #include <windows.h>
 
+#include <shlobj.h>
+
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <string>
+#include <vector>
 
 #include "wait.h"
 
@@ -166,16 +173,34 @@ int setPaths(const wchar_t* source, const wchar_t* folder) {
     return 0;
 }
 
+// The channel dialog, after pressing Start unless it is open already.
+HWND openChannelDialog(HWND main) {
+    HWND channels = findOwnedWindow(main, L"Channel Select");
+    if (channels == nullptr) {
+        press(main, kStartButton);
+        waitUntil([&] { return (channels = findOwnedWindow(main, L"Channel Select")) != nullptr; },
+                  kTimeout);
+    }
+    return channels;
+}
+
+int start() {
+    HWND main = waitForMainDialog();
+    if (main == nullptr) {
+        return fail("no main dialog titled \"Kinorex\" appeared");
+    }
+    return openChannelDialog(main) != nullptr
+               ? 0
+               : fail("the channel selection dialog did not open after Start");
+}
+
 int convert() {
     HWND main = waitForMainDialog();
     if (main == nullptr) {
         return fail("no main dialog titled \"Kinorex\" appeared");
     }
-    press(main, kStartButton);
-
-    HWND channels = nullptr;
-    if (!waitUntil([&] { return (channels = findOwnedWindow(main, L"Channel Select")) != nullptr; },
-                   kTimeout)) {
+    HWND channels = openChannelDialog(main);
+    if (channels == nullptr) {
         return fail("the channel selection dialog did not open after Start");
     }
     if (const int failed = untickChannel1AndOk(channels)) {
@@ -193,6 +218,17 @@ int convert() {
         return fail("the conversion did not end with \"Finish\"");
     }
     press(box, IDOK);
+    HWND question = nullptr;
+    if (!waitUntil(
+            [&] {
+                question = findOwnedWindow(main, L"Kinorex");
+                return question != nullptr && question != box &&
+                       messageText(question) == L"Open the output folder?";
+            },
+            kTimeout)) {
+        return fail("no offer to open the output folder came after \"Finish\"");
+    }
+    press(question, IDNO);
     if (!waitUntil([&] { return IsWindowEnabled(GetDlgItem(main, kStartButton)) != 0; },
                    kTimeout)) {
         return fail("Start was not enabled again after \"Finish\"");
@@ -205,6 +241,51 @@ int convert() {
     return 0;
 }
 
+// What the shell hands a window that accepts files: a DROPFILES block with the paths after
+// it, each ended by a zero and the list by a second one. The block is written into the
+// dialog's own memory, where its DragQueryFile reads it.
+int drop(const std::vector<std::wstring>& paths) {
+    HWND main = waitForMainDialog();
+    if (main == nullptr) {
+        return fail("no main dialog titled \"Kinorex\" appeared");
+    }
+    std::vector<wchar_t> names;
+    for (const auto& path : paths) {
+        names.insert(names.end(), path.begin(), path.end());
+        names.push_back(L'\0');
+    }
+    names.push_back(L'\0');
+    DROPFILES header{};
+    header.pFiles = sizeof(header);
+    header.fWide = TRUE;
+    std::vector<char> block(sizeof(header) + names.size() * sizeof(wchar_t));
+    std::memcpy(block.data(), &header, sizeof(header));
+    std::memcpy(block.data() + sizeof(header), names.data(), names.size() * sizeof(wchar_t));
+
+    DWORD processId = 0;
+    GetWindowThreadProcessId(main, &processId);
+    HANDLE process = OpenProcess(PROCESS_VM_OPERATION | PROCESS_VM_WRITE, FALSE, processId);
+    if (process == nullptr) {
+        return fail("cannot open the dialog's process");
+    }
+    void* remote =
+        VirtualAllocEx(process, nullptr, block.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    const bool written = remote != nullptr && WriteProcessMemory(process, remote, block.data(),
+                                                                 block.size(), nullptr) != 0;
+    CloseHandle(process);
+    if (!written) {
+        return fail("cannot write the dropped names into the dialog's process");
+    }
+    PostMessageW(main, WM_DROPFILES, reinterpret_cast<WPARAM>(remote), 0);
+    const std::wstring expected = std::to_wstring(paths.size()) + L" recordings";
+    if (!waitUntil([&] { return windowText(GetDlgItem(main, kSourceField)).starts_with(expected); },
+                   kTimeout)) {
+        return fail("the source field does not show the dropped recordings");
+    }
+    std::fprintf(stdout, "source field: %ls\n", windowText(GetDlgItem(main, kSourceField)).c_str());
+    return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -212,8 +293,15 @@ int wmain(int argc, wchar_t** argv) {
     if (command == L"set-paths" && argc == 4) {
         return setPaths(argv[2], argv[3]);
     }
+    if (command == L"drop" && argc > 2) {
+        return drop(std::vector<std::wstring>(argv + 2, argv + argc));
+    }
+    if (command == L"start" && argc == 2) {
+        return start();
+    }
     if (command == L"convert" && argc == 2) {
         return convert();
     }
-    return fail("usage: kinorex_dialog_driver set-paths SOURCE FOLDER | convert");
+    return fail(
+        "usage: kinorex_dialog_driver set-paths SOURCE FOLDER | drop FILE... | start | convert");
 }

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <deque>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -26,21 +27,38 @@ class FakePlatform : public MainDialogPlatform {
 public:
     explicit FakePlatform(Log& log) : log_(log) {}
 
-    std::optional<std::string> sourceFile;
+    std::optional<std::vector<std::string>> sourceFiles;
     std::optional<std::string> outputFolder;
     std::optional<std::uint32_t> channelMask = 0xFFFF;
+    bool openFolderAtFinish = false;
+    ChannelChoice offered;
+    int busyRuns = 0;
+    std::string toolTip;
 
     void showMessage(const std::string& text) override { log_.push_back("message " + text); }
     void showWarning(const std::string& text) override { log_.push_back("warning " + text); }
-    std::optional<std::string> pickSourceFile() override { return sourceFile; }
+    bool showFinishMessage(const std::string& text) override {
+        log_.push_back("message " + text);
+        return openFolderAtFinish;
+    }
+    void openFolder(const std::string& folder) override { log_.push_back("open " + folder); }
+    std::optional<std::vector<std::string>> pickSourceFiles() override { return sourceFiles; }
     std::optional<std::string> pickOutputFolder() override { return outputFolder; }
-    std::optional<std::uint32_t> runChannelDialog() override {
+    std::optional<std::uint32_t> runChannelDialog(const ChannelChoice& choice) override {
         log_.push_back("channel dialog");
+        offered = choice;
         return channelMask;
     }
-    void showPaths(const std::string& source, const std::string& folder) override {
-        log_.push_back("paths " + source + " | " + folder);
+    void runBusy(const std::function<void()>& work) override {
+        ++busyRuns;
+        work();
     }
+    void showPaths(const std::string& source, const std::string& sourceToolTip,
+                   const std::string& folder) override {
+        log_.push_back("paths " + source + " | " + folder);
+        toolTip = sourceToolTip;
+    }
+    void showStatus(const std::string& line) override { log_.push_back("status " + line); }
     void setStartEnabled(bool enabled) override {
         log_.push_back(enabled ? "start on" : "start off");
     }
@@ -88,8 +106,20 @@ public:
     }
     int IsFinished() override { return finished; }
     std::vector<std::string> describeLosses() const override { return losses; }
+    // Every recording holds channels 1 to 4 unless the test says otherwise.
+    std::optional<RecordingContents> inspect(const std::string& sourcePath) override {
+        if (const auto found = contents.find(sourcePath); found != contents.end()) {
+            return found->second;
+        }
+        RecordingContents fourChannels;
+        for (int i = 0; i < 4; ++i) {
+            fourChannels.channels[i].hasVideo = 1;
+        }
+        return fourChannels;
+    }
 
     std::vector<std::string> losses;
+    std::map<std::string, std::optional<RecordingContents>> contents;
 
 private:
     Log& log_;
@@ -101,7 +131,7 @@ protected:
 
     // Chooses a recording and lets its folder become the output folder.
     void chooseRecording(const std::string& path) {
-        platform.sourceFile = path;
+        platform.sourceFiles = {{path}};
         logic.chooseSource();
     }
 
@@ -128,8 +158,7 @@ TEST_F(MainDialogLogicTest, StartChecksSourceThenFolderThenChannels) {
     logic.start();
     EXPECT_EQ(log, (Log{"message Please select source file!"}));
 
-    platform.sourceFile = "/x.h264";  // a file in the root has no folder to default to
-    logic.chooseSource();
+    chooseRecording("/x.h264");  // a file in the root has no folder to default to
     log.clear();
     logic.start();
     EXPECT_EQ(log, (Log{"message Please select avi file path!"}));
@@ -189,7 +218,7 @@ TEST_F(MainDialogLogicTest, FailedStartReportsAndKeepsPaths) {
     EXPECT_EQ(log, (Log{"channel dialog", startLine("/rec/cam1.h264", "0xffff", "/rec", "cam1"),
                         "message Failed to convert!"}));
     EXPECT_EQ(logic.state(), MainDialogLogic::State::Idle);
-    EXPECT_EQ(logic.sourcePath(), "/rec/cam1.h264");
+    EXPECT_EQ(logic.recordings(), std::vector<std::string>{"/rec/cam1.h264"});
     EXPECT_EQ(logic.outputFolder(), "/rec");
 }
 
@@ -200,12 +229,12 @@ TEST_F(MainDialogLogicTest, OutputFolderFollowsOnlyTheFirstSource) {
     EXPECT_EQ(log.back(), "paths /other/cam2.h264 | /rec");
 
     log.clear();
-    platform.sourceFile.reset();  // cancelled pickers change nothing
+    platform.sourceFiles.reset();  // cancelled pickers change nothing
     logic.chooseSource();
     platform.outputFolder.reset();
     logic.chooseOutputFolder();
     EXPECT_TRUE(log.empty());
-    EXPECT_EQ(logic.sourcePath(), "/other/cam2.h264");
+    EXPECT_EQ(logic.recordings(), std::vector<std::string>{"/other/cam2.h264"});
     EXPECT_EQ(logic.outputFolder(), "/rec");
 
     platform.outputFolder = "/";
@@ -276,6 +305,131 @@ TEST_F(MainDialogLogicTest, StopEndsConversionWithoutMessage) {
     logic.stop();
     EXPECT_EQ(log, (Log{"Stop", "position 0", "disarm 1000", "start on", "stop off"}));
     EXPECT_EQ(logic.state(), MainDialogLogic::State::Idle);
+}
+
+// Several recordings: one Start, one channel choice, converted one after another.
+class SeveralRecordingsTest : public MainDialogLogicTest {
+protected:
+    SeveralRecordingsTest() {
+        logic.addRecordings({"/rec/cam1.h264", "/rec/cam2.h264", "/rec/cam3.h264"});
+        log.clear();
+    }
+
+    void finishCurrent() {
+        converter.finished = 1;
+        logic.timerTick(MainDialogLogic::kProgressTimerId);
+        converter.finished = 0;
+    }
+};
+
+TEST_F(SeveralRecordingsTest, FieldShowsCountAndFolderAndFolderFollowsTheFirst) {
+    EXPECT_EQ(logic.outputFolder(), "/rec");
+    logic.addRecordings({"/rec/cam2.h264", "/rec/cam4.h264"});  // cam2 is there already
+    EXPECT_EQ(log, (Log{"paths 4 recordings in /rec | /rec"}));
+    EXPECT_EQ(platform.toolTip, "/rec/cam1.h264\n/rec/cam2.h264\n/rec/cam3.h264\n/rec/cam4.h264");
+
+    platform.sourceFiles = {{"/b/x.h264"}};  // Browse replaces the list
+    logic.chooseSource();
+    EXPECT_EQ(log.back(), "paths /b/x.h264 | /rec");
+    EXPECT_EQ(platform.toolTip, "");
+}
+
+TEST_F(SeveralRecordingsTest, RunsOneAfterAnotherWithTheStatusLine) {
+    platform.channelMask = 0x5;
+    logic.start();
+    EXPECT_EQ(platform.busyRuns, 1) << "the recordings are looked at off the window's thread";
+    EXPECT_EQ(log, (Log{"channel dialog", "status Recording 1 of 3: cam1.h264",
+                        startLine("/rec/cam1.h264", "0x5", "/rec", "cam1"), "arm 1000 500",
+                        "start off", "stop on"}));
+    log.clear();
+    finishCurrent();
+    EXPECT_EQ(log, (Log{"disarm 1000", "position 100", "Stop", "position 0",
+                        "status Recording 2 of 3: cam2.h264",
+                        startLine("/rec/cam2.h264", "0x5", "/rec", "cam2"), "arm 1000 500",
+                        "start off", "stop on"}));
+    finishCurrent();
+    log.clear();
+    platform.openFolderAtFinish = true;
+    finishCurrent();
+    // "Finish" only after the last; the folder opens once the dialog is idle again.
+    EXPECT_EQ(log, (Log{"disarm 1000", "position 100", "Stop", "position 0", "message Finish",
+                        "status ", "start on", "stop off", "open /rec"}));
+    EXPECT_EQ(logic.state(), MainDialogLogic::State::Idle);
+}
+
+TEST_F(SeveralRecordingsTest, WarningListsLossesAndRecordingsThatFailed) {
+    converter.contents["/rec/cam2.h264"] = std::nullopt;
+    logic.start();
+    EXPECT_EQ(log.at(0),
+              "message These recordings cannot be read and are left out:\n/rec/cam2.h264");
+    EXPECT_EQ(log.at(2), "status Recording 1 of 2: cam1.h264");
+    converter.losses = {"/rec/cam1_2.avi: No space left on device; 3 of 9 frames not written"};
+    converter.startResult = 0;  // cam3 is refused by the converter
+    log.clear();
+    finishCurrent();
+    EXPECT_EQ(log, (Log{"disarm 1000", "position 100", "Stop", "position 0",
+                        "status Recording 2 of 2: cam3.h264",
+                        startLine("/rec/cam3.h264", "0xffff", "/rec", "cam3"), "message Finish",
+                        "warning Not everything could be written:\n"
+                        "/rec/cam1_2.avi: No space left on device; 3 of 9 frames not written\n\n"
+                        "These recordings could not be converted:\n/rec/cam2.h264\n/rec/cam3.h264",
+                        "status ", "start on", "stop off"}));
+}
+
+TEST_F(SeveralRecordingsTest, StopEndsTheWholeRunWithoutFinish) {
+    logic.start();
+    finishCurrent();
+    converter.losses = {"/rec/cam2_1.avi: Input/output error; 1 of 5 frames not written"};
+    log.clear();
+    logic.stop();
+    EXPECT_EQ(log, (Log{"Stop", "position 0", "disarm 1000",
+                        "warning Not everything could be written:\n" + converter.losses[0],
+                        "status ", "start on", "stop off"}));
+    log.clear();
+    logic.timerTick(MainDialogLogic::kProgressTimerId);  // a tick already on its way
+    EXPECT_TRUE(log.empty());
+}
+
+TEST_F(SeveralRecordingsTest, NothingStartsWhenNoneCanBeReadOrNamesClash) {
+    for (const char* path : {"/rec/cam1.h264", "/rec/cam2.h264", "/rec/cam3.h264"}) {
+        converter.contents[path] = std::nullopt;
+    }
+    logic.start();
+    EXPECT_EQ(log, (Log{"message None of the recordings can be read:\n/rec/cam1.h264\n"
+                        "/rec/cam2.h264\n/rec/cam3.h264"}));
+
+    log.clear();
+    logic.addRecordings({"/other/cam1.h264"});
+    log.clear();
+    logic.start();
+    EXPECT_EQ(log, (Log{"message Some recordings would write the same files:\n"
+                        "/rec/cam1.h264 and /other/cam1.h264 would both write /rec/cam1_N.avi"}));
+    EXPECT_EQ(logic.state(), MainDialogLogic::State::Idle);
+}
+
+TEST_F(MainDialogLogicTest, OneUnreadableRecordingFailsBeforeTheChannelDialog) {
+    chooseRecording("/rec/cam1.h264");
+    converter.contents["/rec/cam1.h264"] = std::nullopt;
+    log.clear();
+    logic.start();
+    EXPECT_EQ(log, (Log{"message Failed to convert!"}));
+}
+
+TEST_F(MainDialogLogicTest, ChannelDialogOffersWhatTheRecordingHolds) {
+    chooseRecording("/rec/cam1.h264");
+    logic.start();
+    EXPECT_EQ(platform.offered.enabled, 0x000Fu);
+    EXPECT_EQ(platform.offered.toolTips[4], "No video in this recording");
+}
+
+// The Win32 fields can be set from outside; the list's own text keeps the list.
+TEST_F(SeveralRecordingsTest, FieldTextOtherThanTheListsIsOneRecording) {
+    logic.setPaths("3 recordings in /rec", "/avi");
+    EXPECT_EQ(logic.recordings().size(), 3u);
+    logic.setPaths("/x/y.h264", "/avi");
+    EXPECT_EQ(logic.recordings(), std::vector<std::string>{"/x/y.h264"});
+    logic.setPaths("", "/avi");
+    EXPECT_TRUE(logic.recordings().empty());
 }
 
 }  // namespace

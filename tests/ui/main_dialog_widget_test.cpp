@@ -1,13 +1,16 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTest>
 #include <QTimer>
 #include <memory>
 
+#include "child_process.h"
 #include "converter_factory.h"
 #include "ffprobe.h"
 #include "kinorex_dlg.h"
@@ -24,6 +27,7 @@ namespace {
 
 // What the test sees of its converter, also after the dialog has destroyed it.
 struct ConverterRecord {
+    std::vector<std::string> started;
     std::string sourcePath;
     std::uint32_t channelMask = 0;
     std::string outputPrefix;
@@ -43,7 +47,9 @@ public:
 
     int Start(const char* sourcePath, std::uint32_t channelMask,
               const char* outputPrefix) override {
+        record_->started.push_back(sourcePath);
         record_->sourcePath = sourcePath;
+        progress_ = 0;
         record_->channelMask = channelMask;
         record_->outputPrefix = outputPrefix;
         record_->running = true;
@@ -55,6 +61,13 @@ public:
     }
     int GetProgress() override { return progress_ += 40; }
     int IsFinished() override { return progress_ >= 100; }
+    std::optional<kinorex::RecordingContents> inspect(const std::string&) override {
+        kinorex::RecordingContents contents;
+        for (auto& channel : contents.channels) {
+            channel.hasVideo = 1;
+        }
+        return contents;
+    }
 
 private:
     std::shared_ptr<ConverterRecord> record_;
@@ -109,6 +122,7 @@ public:
     }
 
     std::vector<Message> messages;
+    QStringList statusLines;
     std::optional<std::string> sourceFile;
     std::optional<std::string> outputFolder;
 
@@ -117,15 +131,28 @@ protected:
         messages.push_back({QString::fromStdString(text), progressBar().position(),
                             button("startButton")->isEnabled(), painted_.positions});
     }
-    std::optional<std::string> pickSourceFile() override { return sourceFile; }
+    bool showFinishMessage(const std::string& text) override {
+        showMessage(text);
+        return false;
+    }
+    void showStatus(const std::string& line) override {
+        statusLines << QString::fromStdString(line);
+        CKinorexDlg::showStatus(line);
+    }
+    std::optional<std::vector<std::string>> pickSourceFiles() override {
+        if (!sourceFile) {
+            return std::nullopt;
+        }
+        return std::vector<std::string>{*sourceFile};
+    }
     std::optional<std::string> pickOutputFolder() override { return outputFolder; }
-    std::optional<std::uint32_t> runChannelDialog() override {
+    std::optional<std::uint32_t> runChannelDialog(const kinorex::ChannelChoice& choice) override {
         QTimer::singleShot(0, [] {
             QWidget* dialog = QApplication::activeModalWidget();
             QVERIFY(dialog != nullptr);
             QTest::mouseClick(dialog->findChild<QPushButton*>("okButton"), Qt::LeftButton);
         });
-        return CKinorexDlg::runChannelDialog();
+        return CKinorexDlg::runChannelDialog(choice);
     }
 
 private:
@@ -292,6 +319,73 @@ private slots:
         written.sort();
         QCOMPARE(written, (QStringList{"cam.2010.h264", "cam.2010_1.avi", "cam.2010_2.avi",
                                        "cam.2010_3.avi"}));
+    }
+
+    // Dropped files join the list; one Start converts them one after another, the line
+    // under the bar naming each, and "Finish" comes once, after the last.
+    void droppedRecordingsRunOneAfterAnother() {
+        Fixture f;
+        f.chooseRecording("/rec/cam1.h264");
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile("/rec/cam2.h264"), QUrl(QStringLiteral("https://x/y"))});
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(f.dialog.get(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(f.dialog.get(), &drop);
+        QCOMPARE(f.dialog->edit("sourcePathEdit")->text(), "2 recordings in /rec");
+        QCOMPARE(f.dialog->edit("sourcePathEdit")->toolTip(), "/rec/cam1.h264\n/rec/cam2.h264");
+
+        QTest::mouseClick(f.dialog->button("startButton"), Qt::LeftButton);
+        QCOMPARE(f.dialog->findChild<QLabel*>("statusLine")->text(), "Recording 1 of 2: cam1.h264");
+        QTRY_COMPARE_WITH_TIMEOUT(f.dialog->messageTexts(), QStringList{"Finish"}, 10000);
+        QCOMPARE(f.record->started, (std::vector<std::string>{"/rec/cam1.h264", "/rec/cam2.h264"}));
+        QCOMPARE(f.dialog->statusLines,
+                 (QStringList{"Recording 1 of 2: cam1.h264", "Recording 2 of 2: cam2.h264", ""}));
+        QVERIFY(f.dialog->button("startButton")->isEnabled());
+    }
+
+    // Two copies of the sample dropped, one Start: the dialog writes what the command line
+    // writes for the same two recordings, byte for byte.
+    void droppedRecordingsConvertAsTheCommandLineDoes() {
+        const kinorex::test::TempPath folder("ui-dropped");
+        std::filesystem::create_directories(folder.path() / "cli");
+        QList<QUrl> urls;
+        std::vector<std::string> sources;
+        for (const char* name : {"cam1.h264", "cam2.h264"}) {
+            std::filesystem::copy_file(KINOREX_SOURCE_DIR "/samples/sample.h264",
+                                       folder.path() / name);
+            sources.push_back((folder.path() / name).string());
+            urls << QUrl::fromLocalFile(QString::fromStdString(sources.back()));
+        }
+        TestDialog dialog(kinorex::makeConverter());
+        dialog.show();
+        QMimeData data;
+        data.setUrls(urls);
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&dialog, &enter);
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&dialog, &drop);
+        QCOMPARE(dialog.edit("sourcePathEdit")->text(),
+                 "2 recordings in " + QString::fromStdString(folder.string()));
+        QTest::mouseClick(dialog.button("startButton"), Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(dialog.messageTexts(), QStringList{"Finish"}, 30000);
+        QCOMPARE(dialog.statusLines,
+                 (QStringList{"Recording 1 of 2: cam1.h264", "Recording 2 of 2: cam2.h264", ""}));
+
+        std::vector<std::string> arguments{"-q", "-o", (folder.path() / "cli").string()};
+        arguments.insert(arguments.end(), sources.begin(), sources.end());
+        kinorex::test::ChildProcess cli(KINOREX_BIN_DIR "/kinorex-convert", arguments);
+        QCOMPARE(cli.wait().exitStatus, 0);
+        int compared = 0;
+        for (const auto& entry : std::filesystem::directory_iterator(folder.path() / "cli")) {
+            const auto name = entry.path().filename();
+            QVERIFY2(kinorex::test::readFileBytes(folder.path() / name) ==
+                         kinorex::test::readFileBytes(entry.path()),
+                     name.string().c_str());
+            ++compared;
+        }
+        QCOMPARE(compared, 8);  // four channels with video in each of the two
     }
 
     void closingDuringConversionDestroysConverter() {

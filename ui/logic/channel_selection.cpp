@@ -1,28 +1,40 @@
 #include "channel_selection.h"
 
-#include <algorithm>
-
 namespace kinorex {
 
-ChannelBoxStates initialChannelBoxes() {
+namespace {
+
+bool isEnabled(std::uint32_t enabled, int index) {
+    return (enabled >> index) & 1u;
+}
+
+void tickEnabled(ChannelBoxStates& boxes, std::uint32_t enabled) {
+    for (int i = 0; i < kChannelCount; ++i) {
+        boxes.channels[i] = isEnabled(enabled, i);
+    }
+}
+
+}  // namespace
+
+ChannelBoxStates initialChannelBoxes(std::uint32_t enabled) {
     ChannelBoxStates boxes;
-    boxes.channels.fill(true);
+    tickEnabled(boxes, enabled);
     boxes.all = true;
     return boxes;
 }
 
-ChannelBoxStates afterAllClicked(ChannelBoxStates boxes) {
+ChannelBoxStates afterAllClicked(ChannelBoxStates boxes, std::uint32_t enabled) {
     if (boxes.all) {
-        boxes.channels.fill(true);
+        tickEnabled(boxes, enabled);
     }
     return boxes;
 }
 
-ChannelBoxStates afterLeftButtonPress(ChannelBoxStates boxes) {
-    const bool anyUnticked =
-        std::any_of(boxes.channels.begin(), boxes.channels.end(), [](bool t) { return !t; });
-    if (anyUnticked) {
-        boxes.all = false;
+ChannelBoxStates afterLeftButtonPress(ChannelBoxStates boxes, std::uint32_t enabled) {
+    for (int i = 0; i < kChannelCount; ++i) {
+        if (isEnabled(enabled, i) && !boxes.channels[i]) {
+            boxes.all = false;
+        }
     }
     return boxes;
 }

@@ -1,12 +1,21 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "channel_table.h"
 #include "output_format.h"
 
 namespace kinorex {
+
+// What the bounded pre-scan found in one recording: which channels carry video and voice,
+// their picture sizes and rates, and whether it saw the recording to its end.
+struct RecordingContents {
+    ChannelTable channels{};
+    bool scannedWhole = false;
+};
 
 // What the main dialog needs of a conversion: the four operations of PS2AVI.
 // The dialog drives it through this interface so that its logic can be
@@ -30,6 +39,10 @@ public:
     // After Stop: one line per file that lost anything (which file, why, how much);
     // empty when everything was written in full.
     virtual std::vector<std::string> describeLosses() const { return {}; }
+    // The pre-scan of every channel, writing nothing; nothing when the file is not a
+    // readable recording. Called only while no conversion runs, and then from a thread of
+    // its own, so that a slow disk does not freeze the window.
+    virtual std::optional<RecordingContents> inspect(const std::string& sourcePath) = 0;
 };
 
 }  // namespace kinorex

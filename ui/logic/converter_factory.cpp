@@ -20,6 +20,15 @@ public:
     std::vector<std::string> describeLosses() const override {
         return kinorex::describeLosses(converter_.report());
     }
+    std::optional<RecordingContents> inspect(const std::string& sourcePath) override {
+        RecordingContents contents;
+        ChannelTable fromHeader{};
+        if (!converter_.inspect(sourcePath.c_str(), kAllChannelsMask, fromHeader, contents.channels,
+                                &contents.scannedWhole)) {
+            return std::nullopt;
+        }
+        return contents;
+    }
 
 private:
     PS2AVI converter_;

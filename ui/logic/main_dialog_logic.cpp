@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "output_clashes.h"
 #include "output_naming.h"
 
 namespace kinorex {
@@ -18,6 +19,18 @@ std::vector<MainDialogLogic::FormatChoice> MainDialogLogic::formatChoices() {
     return choices;
 }
 
+namespace {
+
+std::string joinLines(const char* heading, const std::vector<std::string>& lines) {
+    std::string text = heading;
+    for (const auto& line : lines) {
+        text += '\n' + line;
+    }
+    return text;
+}
+
+}  // namespace
+
 MainDialogLogic::MainDialogLogic(MainDialogPlatform& platform, Converter& converter)
     : platform_(platform), converter_(converter) {}
 
@@ -27,22 +40,30 @@ void MainDialogLogic::initialise() {
     enterState(State::Idle);
 }
 
-void MainDialogLogic::setPaths(std::string sourcePath, std::string outputFolder) {
-    sourcePath_ = std::move(sourcePath);
+void MainDialogLogic::setPaths(std::string sourceText, std::string outputFolder) {
+    if (sourceText != sourceFieldText(recordings_.paths())) {
+        recordings_.clear();
+        recordings_.add({std::move(sourceText)});
+    }
     outputFolder_ = std::move(outputFolder);
 }
 
 void MainDialogLogic::chooseSource() {
-    auto path = platform_.pickSourceFile();
-    if (!path) {
+    auto paths = platform_.pickSourceFiles();
+    if (!paths || paths->empty()) {
         return;
     }
-    sourcePath_ = std::move(*path);
-    // A folder the user already chose is kept: only an empty one follows the source.
-    if (outputFolder_.empty()) {
-        outputFolder_ = defaultOutputFolder(sourcePath_);
+    recordings_.clear();
+    addRecordings(*paths);
+}
+
+void MainDialogLogic::addRecordings(const std::vector<std::string>& paths) {
+    recordings_.add(paths);
+    // A folder the user already chose is kept: only an empty one follows the first recording.
+    if (outputFolder_.empty() && !recordings_.empty()) {
+        outputFolder_ = defaultOutputFolder(recordings_.paths().front());
     }
-    platform_.showPaths(sourcePath_, outputFolder_);
+    showPaths();
 }
 
 void MainDialogLogic::chooseOutputFolder() {
@@ -51,11 +72,16 @@ void MainDialogLogic::chooseOutputFolder() {
         return;
     }
     outputFolder_ = std::move(*folder);
-    platform_.showPaths(sourcePath_, outputFolder_);
+    showPaths();
+}
+
+void MainDialogLogic::showPaths() {
+    platform_.showPaths(sourceFieldText(recordings_.paths()),
+                        sourceFieldToolTip(recordings_.paths()), outputFolder_);
 }
 
 void MainDialogLogic::start() {
-    if (sourcePath_.empty()) {
+    if (recordings_.empty()) {
         platform_.showMessage("Please select source file!");
         return;
     }
@@ -63,7 +89,19 @@ void MainDialogLogic::start() {
         platform_.showMessage("Please select avi file path!");
         return;
     }
-    const auto mask = platform_.runChannelDialog();
+    const auto clashes =
+        describeOutputClashes(recordings_.paths(), outputFolder_, formatName(format_));
+    if (!clashes.empty()) {
+        platform_.showMessage(joinLines("Some recordings would write the same files:", clashes));
+        return;
+    }
+    std::vector<std::string> readable;
+    std::vector<std::string> unreadable;
+    const auto contents = inspectRecordings(readable, unreadable);
+    if (!contents) {
+        return;
+    }
+    const auto mask = platform_.runChannelDialog(channelChoice(*contents));
     if (!mask) {
         return;
     }
@@ -71,53 +109,122 @@ void MainDialogLogic::start() {
         platform_.showMessage("Please select channel number");
         return;
     }
-    const auto prefix = outputPrefix(sourcePath_, outputFolder_);
-    converter_.setOutputFormat(format_);
-    if (converter_.Start(sourcePath_.c_str(), *mask, prefix.c_str()) == 0) {
-        platform_.showMessage("Failed to convert!");
-        return;
+    run_.emplace(std::move(readable), *mask, outputFolder_, recordings_.paths().size());
+    for (const auto& recording : unreadable) {
+        run_->noteFailed(recording);
     }
-    platform_.armTimer(kProgressTimerId, kProgressIntervalMs);
-    enterState(State::Converting);
+    startNext();
+}
+
+std::optional<std::vector<RecordingContents>> MainDialogLogic::inspectRecordings(
+    std::vector<std::string>& readable, std::vector<std::string>& unreadable) {
+    const auto& paths = recordings_.paths();
+    std::vector<std::optional<RecordingContents>> found(paths.size());
+    platform_.runBusy([&] {
+        for (std::size_t i = 0; i < paths.size(); ++i) {
+            found[i] = converter_.inspect(paths[i]);
+        }
+    });
+    std::vector<RecordingContents> contents;
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        if (found[i]) {
+            readable.push_back(paths[i]);
+            contents.push_back(*found[i]);
+        } else {
+            unreadable.push_back(paths[i]);
+        }
+    }
+    if (paths.size() == 1 && readable.empty()) {
+        platform_.showMessage("Failed to convert!");
+        return std::nullopt;
+    }
+    if (readable.empty()) {
+        platform_.showMessage(joinLines("None of the recordings can be read:", unreadable));
+        return std::nullopt;
+    }
+    if (!unreadable.empty()) {
+        platform_.showMessage(
+            joinLines("These recordings cannot be read and are left out:", unreadable));
+    }
+    return contents;
+}
+
+void MainDialogLogic::startNext() {
+    while (const std::string* source = run_->current()) {
+        if (!run_->single()) {
+            platform_.showStatus(run_->statusLine());
+        }
+        const auto prefix = outputPrefix(*source, run_->outputFolder());
+        converter_.setOutputFormat(format_);
+        if (converter_.Start(source->c_str(), run_->channelMask(), prefix.c_str()) != 0) {
+            platform_.armTimer(kProgressTimerId, kProgressIntervalMs);
+            enterState(State::Converting);
+            return;
+        }
+        run_->noteFailed(*source);
+        run_->advance();
+    }
+    endRun(false);
 }
 
 void MainDialogLogic::stop() {
     converter_.Stop();
     platform_.setProgressPosition(0);
     platform_.disarmTimer(kProgressTimerId);
-    warnAboutLosses();
-    enterState(State::Idle);
+    if (run_) {
+        collectProblems();
+        endRun(true);
+    }
 }
 
 void MainDialogLogic::timerTick(int timerId) {
-    if (timerId != kProgressTimerId) {
+    if (timerId != kProgressTimerId || !run_) {
         return;
     }
-    // Killed first so that no tick arrives while the "Finish" message is open.
+    // Killed first so that no tick arrives while a message is open.
     platform_.disarmTimer(kProgressTimerId);
     if (converter_.IsFinished() != 0) {
         platform_.setProgressPosition(100);
         converter_.Stop();
         platform_.setProgressPosition(0);
-        platform_.showMessage("Finish");
-        warnAboutLosses();
-        enterState(State::Idle);
+        run_->noteConverted();
+        collectProblems();
+        run_->advance();
+        startNext();
         return;
     }
     platform_.setProgressPosition(std::clamp(converter_.GetProgress(), 0, 100));
     platform_.armTimer(kProgressTimerId, kProgressIntervalMs);
 }
 
-void MainDialogLogic::warnAboutLosses() {
-    const auto losses = converter_.describeLosses();
-    if (losses.empty()) {
-        return;
+void MainDialogLogic::collectProblems() {
+    run_->noteLosses(converter_.describeLosses());
+}
+
+// A clean run ends as a single conversion always did: "Finish" and nothing more.
+void MainDialogLogic::endRun(bool stopped) {
+    bool openFolder = false;
+    if (!stopped) {
+        if (run_->anyConverted()) {
+            openFolder = platform_.showFinishMessage("Finish");
+        } else {
+            platform_.showMessage("Failed to convert!");
+        }
     }
-    std::string text = "Not everything could be written:";
-    for (const auto& line : losses) {
-        text += '\n' + line;
+    const std::string warning = run_->warningText();
+    if (!warning.empty()) {
+        platform_.showWarning(warning);
     }
-    platform_.showWarning(text);
+    if (!run_->single()) {
+        platform_.showStatus({});
+    }
+    if (state_ != State::Idle) {
+        enterState(State::Idle);
+    }
+    if (openFolder) {
+        platform_.openFolder(run_->outputFolder());
+    }
+    run_.reset();
 }
 
 void MainDialogLogic::enterState(State state) {

@@ -47,7 +47,8 @@ bool isLeftButtonPress(const QEvent* event) {
 
 }  // namespace
 
-CDlgSelChnnl::CDlgSelChnnl(QWidget* parent) : QDialog(parent) {
+CDlgSelChnnl::CDlgSelChnnl(QWidget* parent, const ChannelChoice& choice)
+    : QDialog(parent), enabled_(choice.enabled) {
     setObjectName(QStringLiteral("CDlgSelChnnl"));
     setWindowTitle(QStringLiteral("Channel Select"));
     setFont(dialogFont(kFontPointSize));
@@ -63,6 +64,8 @@ CDlgSelChnnl::CDlgSelChnnl(QWidget* parent) : QDialog(parent) {
         const QString number = QStringLiteral("%1").arg(i + 1, 2, 10, QLatin1Char('0'));
         channelBoxes_[i] = makeCheckBox(this, QStringLiteral("Chnnl") + number,
                                         QStringLiteral("channelBox") + number);
+        channelBoxes_[i]->setEnabled((enabled_ >> i) & 1u);
+        channelBoxes_[i]->setToolTip(QString::fromStdString(choice.toolTips[i]));
     }
 
     // The whole dialog widens evenly until every channel box shows its caption.
@@ -86,12 +89,12 @@ CDlgSelChnnl::CDlgSelChnnl(QWidget* parent) : QDialog(parent) {
     for (QWidget* child : findChildren<QWidget*>()) {
         child->installEventFilter(this);
     }
-    showBoxStates(initialChannelBoxes());
+    showBoxStates(initialChannelBoxes(enabled_));
 }
 
 bool CDlgSelChnnl::eventFilter(QObject* watched, QEvent* event) {
     if (isLeftButtonPress(event)) {
-        showBoxStates(afterLeftButtonPress(boxStates()));
+        showBoxStates(afterLeftButtonPress(boxStates(), enabled_));
     }
     return QDialog::eventFilter(watched, event);
 }
@@ -113,7 +116,7 @@ void CDlgSelChnnl::showBoxStates(const ChannelBoxStates& boxes) {
 }
 
 void CDlgSelChnnl::onAllClicked() {
-    showBoxStates(afterAllClicked(boxStates()));
+    showBoxStates(afterAllClicked(boxStates(), enabled_));
 }
 
 void CDlgSelChnnl::onOk() {

@@ -4,20 +4,22 @@
 #include <array>
 #include <cstdint>
 
+#include "channel_choice.h"
 #include "channel_selection.h"
 
 class QCheckBox;
 
 namespace kinorex {
 
-// Asks which channels to convert: an "All" box and one box per channel, all
-// ticked on opening. After OK, channelMask() holds bit n - 1 for every ticked
+// Asks which channels to convert: an "All" box and one box per channel, those that can be
+// converted ticked on opening, the others unticked and disabled; each box's tooltip says
+// what the channel holds. After OK, channelMask() holds bit n - 1 for every ticked
 // channel n; a cancelled dialog keeps 0xFFFF, which is never used.
 class CDlgSelChnnl : public QDialog {
     Q_OBJECT
 
 public:
-    explicit CDlgSelChnnl(QWidget* parent = nullptr);
+    explicit CDlgSelChnnl(QWidget* parent = nullptr, const ChannelChoice& choice = {});
 
     std::uint32_t channelMask() const { return channelMask_; }
 
@@ -34,6 +36,7 @@ private:
     void onOk();
 
     std::uint32_t channelMask_ = kAllChannelsMask;
+    std::uint32_t enabled_;
     QCheckBox* allBox_ = nullptr;
     std::array<QCheckBox*, kChannelCount> channelBoxes_{};
 };

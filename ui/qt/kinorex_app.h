@@ -5,7 +5,8 @@
 namespace kinorex {
 
 // The application: shows the main dialog modally and ends when it closes.
-// It keeps no settings and reads no arguments of its own (Qt's are Qt's).
+// It keeps no settings; its arguments (after Qt has taken its own) are recordings or
+// folders of recordings to convert.
 class CKinorexApp : public QApplication {
     Q_OBJECT
 

@@ -1,17 +1,27 @@
 #include "kinorex_dlg.h"
 
+#include <QApplication>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QContextMenuEvent>
+#include <QDesktopServices>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QEventLoop>
 #include <QFile>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTimerEvent>
+#include <QUrl>
 #include <algorithm>
+#include <thread>
 
 #include "about_dlg.h"
 #include "app_icon.h"
@@ -69,6 +79,17 @@ void makeLabel(QWidget* parent, const QString& text, const DialogRect& rect, Dia
     }
 }
 
+// The local files among dropped URLs, as absolute paths.
+QStringList localFiles(const QMimeData* data) {
+    QStringList paths;
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile()) {
+            paths << url.toLocalFile();
+        }
+    }
+    return paths;
+}
+
 }  // namespace
 
 CKinorexDlg::CKinorexDlg(std::unique_ptr<Converter> converter, QWidget* parent)
@@ -80,6 +101,7 @@ CKinorexDlg::CKinorexDlg(std::unique_ptr<Converter> converter, QWidget* parent)
     setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setFont(dialogFont(kFontPointSize));
+    setAcceptDrops(true);
     createControls();
 
     connect(browseSourceButton_, &QPushButton::clicked, this, [this] { logic_.chooseSource(); });
@@ -113,6 +135,10 @@ void CKinorexDlg::createControls() {
     makeLabel(this, QStringLiteral("AVIFilePath:"), {7, 47, 42, 13}, base);
     outputFolderEdit_ =
         makePathEdit(this, QStringLiteral("outputFolderEdit"), {57, 44, 133, 16}, base);
+    // Under the bar, in the gap above Start; empty, and so unseen, for one recording.
+    statusLine_ = new QLabel(this);
+    statusLine_->setObjectName(QStringLiteral("statusLine"));
+    placeControl(*statusLine_, {57, 84, 170, 9}, base);
     makeFormatBox(base);
     setFixedSize(clientSize(kWidthUnits, kHeightUnits, base));
 }
@@ -146,15 +172,80 @@ void CKinorexDlg::showBox(QMessageBox::Icon icon, const std::string& text) {
     box.exec();
 }
 
-std::optional<std::string> CKinorexDlg::pickSourceFile() {
+bool CKinorexDlg::showFinishMessage(const std::string& text) {
+    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Kinorex"), QString::fromStdString(text),
+                    QMessageBox::Ok, this);
+    QPushButton* open = box.addButton(QStringLiteral("Open Folder"), QMessageBox::ActionRole);
+    open->setObjectName(QStringLiteral("openFolderButton"));
+    box.setDefaultButton(QMessageBox::Ok);
+    box.exec();
+    return box.clickedButton() == open;
+}
+
+void CKinorexDlg::openFolder(const std::string& folder) {
+    QDesktopServices::openUrl(QUrl::fromLocalFile(fromNativePath(folder)));
+}
+
+std::optional<std::vector<std::string>> CKinorexDlg::pickSourceFiles() {
     QFileDialog dialog(this, QString(), QString(), QStringLiteral("h264 files (*.h264)"));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
     dialog.setDefaultSuffix(QStringLiteral("h264"));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }
-    return toNativePath(dialog.selectedFiles().constFirst());
+    std::vector<std::string> paths;
+    for (const QString& path : dialog.selectedFiles()) {
+        paths.push_back(toNativePath(path));
+    }
+    return paths;
+}
+
+void CKinorexDlg::addRecordings(const QStringList& paths) {
+    std::vector<std::string> native;
+    for (const QString& path : paths) {
+        native.push_back(toNativePath(QFileInfo(path).absoluteFilePath()));
+    }
+    logic_.addRecordings(native);
+}
+
+void CKinorexDlg::closeEvent(QCloseEvent* event) {
+    if (busy_) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
+}
+
+void CKinorexDlg::dragEnterEvent(QDragEnterEvent* event) {
+    if (!localFiles(event->mimeData()).isEmpty()) {
+        event->acceptProposedAction();
+    }
+}
+
+void CKinorexDlg::dropEvent(QDropEvent* event) {
+    const QStringList paths = localFiles(event->mimeData());
+    if (paths.isEmpty()) {
+        return;
+    }
+    event->acceptProposedAction();
+    addRecordings(paths);
+}
+
+// A local event loop keeps the window painting while the work runs; user input waits, so
+// nothing can start a second time or change the recordings under the work.
+void CKinorexDlg::runBusy(const std::function<void()>& work) {
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    busy_ = true;
+    QEventLoop loop;
+    std::thread worker([&] {
+        work();
+        QMetaObject::invokeMethod(&loop, &QEventLoop::quit, Qt::QueuedConnection);
+    });
+    loop.exec(QEventLoop::ExcludeUserInputEvents);
+    worker.join();
+    busy_ = false;
+    QApplication::restoreOverrideCursor();
 }
 
 std::optional<std::string> CKinorexDlg::pickOutputFolder() {
@@ -166,8 +257,8 @@ std::optional<std::string> CKinorexDlg::pickOutputFolder() {
     return toNativePath(folder);
 }
 
-std::optional<std::uint32_t> CKinorexDlg::runChannelDialog() {
-    CDlgSelChnnl dialog(this);
+std::optional<std::uint32_t> CKinorexDlg::runChannelDialog(const ChannelChoice& choice) {
+    CDlgSelChnnl dialog(this, choice);
     if (dialog.exec() != QDialog::Accepted) {
         return std::nullopt;
     }
@@ -203,9 +294,15 @@ void CKinorexDlg::contextMenuEvent(QContextMenuEvent* event) {
     menu.exec(event->globalPos());
 }
 
-void CKinorexDlg::showPaths(const std::string& sourcePath, const std::string& outputFolder) {
-    sourcePathEdit_->setText(fromNativePath(sourcePath));
+void CKinorexDlg::showPaths(const std::string& sourceText, const std::string& sourceToolTip,
+                            const std::string& outputFolder) {
+    sourcePathEdit_->setText(fromNativePath(sourceText));
+    sourcePathEdit_->setToolTip(fromNativePath(sourceToolTip));
     outputFolderEdit_->setText(fromNativePath(outputFolder));
+}
+
+void CKinorexDlg::showStatus(const std::string& line) {
+    statusLine_->setText(fromNativePath(line));
 }
 
 void CKinorexDlg::setStartEnabled(bool enabled) {

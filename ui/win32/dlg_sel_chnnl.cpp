@@ -16,18 +16,23 @@ bool isLeftButtonPress(const MSG& message) {
 
 }  // namespace
 
-CDlgSelChnnl::CDlgSelChnnl() : ModalDialog(IDD_DLGSELCHNNL) {}
+CDlgSelChnnl::CDlgSelChnnl(const ChannelChoice& choice)
+    : ModalDialog(IDD_DLGSELCHNNL), choice_(choice) {}
 
 bool CDlgSelChnnl::PreTranslateMessage(MSG& message) {
     const bool ours = message.hwnd == window() || IsChild(window(), message.hwnd) != 0;
     if (ours && isLeftButtonPress(message)) {
-        showBoxStates(afterLeftButtonPress(boxStates()));
+        showBoxStates(afterLeftButtonPress(boxStates(), choice_.enabled));
     }
     return ModalDialog::PreTranslateMessage(message);
 }
 
 BOOL CDlgSelChnnl::OnInitDialog() {
-    showBoxStates(initialChannelBoxes());
+    for (int i = 0; i < kChannelCount; ++i) {
+        EnableWindow(GetDlgItem(window(), channelBoxId(i)), (choice_.enabled >> i) & 1u);
+        toolTips_.set(window(), channelBoxId(i), choice_.toolTips[i]);
+    }
+    showBoxStates(initialChannelBoxes(choice_.enabled));
     return TRUE;
 }
 
@@ -36,7 +41,7 @@ INT_PTR CDlgSelChnnl::handleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         const int id = LOWORD(wParam);
         if (id == IDC_CHECK_ALL && HIWORD(wParam) == BN_CLICKED) {
             // The box has already toggled itself.
-            showBoxStates(afterAllClicked(boxStates()));
+            showBoxStates(afterAllClicked(boxStates(), choice_.enabled));
             return TRUE;
         }
         if (id == IDOK) {

@@ -2,17 +2,20 @@
 
 #include <cstdint>
 
+#include "channel_choice.h"
 #include "channel_selection.h"
 #include "modal_dialog.h"
+#include "tool_tips.h"
 
 namespace kinorex {
 
-// Asks which channels to convert: an "All" box and one box per channel, all
-// ticked on opening. After OK, channelMask() holds bit n - 1 for every ticked
+// Asks which channels to convert: an "All" box and one box per channel, those that can be
+// converted ticked on opening, the others unticked and disabled; each box's tooltip says
+// what the channel holds. After OK, channelMask() holds bit n - 1 for every ticked
 // channel n; a cancelled dialog keeps 0xFFFF, which is never used.
 class CDlgSelChnnl : public win32::ModalDialog {
 public:
-    CDlgSelChnnl();
+    explicit CDlgSelChnnl(const ChannelChoice& choice = {});
 
     std::uint32_t channelMask() const { return channelMask_; }
 
@@ -29,6 +32,8 @@ private:
     void showBoxStates(const ChannelBoxStates& boxes);
 
     std::uint32_t channelMask_ = kAllChannelsMask;
+    ChannelChoice choice_;
+    win32::ToolTips toolTips_;
 };
 
 }  // namespace kinorex

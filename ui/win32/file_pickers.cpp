@@ -3,6 +3,7 @@
 #include <commdlg.h>
 #include <shlobj.h>
 
+#include <cwchar>
 #include <vector>
 
 #include "platform/wide_string.h"
@@ -17,7 +18,7 @@ constexpr DWORD kPathBufferChars = 32768;
 
 }  // namespace
 
-std::optional<std::string> pickRecordingFile(HWND owner) {
+std::optional<std::vector<std::string>> pickRecordingFiles(HWND owner) {
     std::vector<wchar_t> path(kPathBufferChars, L'\0');
     OPENFILENAMEW dialog{};
     dialog.lStructSize = sizeof(dialog);
@@ -26,11 +27,24 @@ std::optional<std::string> pickRecordingFile(HWND owner) {
     dialog.lpstrFile = path.data();
     dialog.nMaxFile = kPathBufferChars;
     dialog.lpstrDefExt = L"h264";
-    dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST;
+    dialog.Flags = OFN_EXPLORER | OFN_HIDEREADONLY | OFN_FILEMUSTEXIST | OFN_PATHMUSTEXIST |
+                   OFN_ALLOWMULTISELECT;
     if (!GetOpenFileNameW(&dialog)) {
         return std::nullopt;
     }
-    return platform::narrow(path.data());
+    // One file comes as its full path; several as the folder, then each name, every
+    // string ended by a zero and the list by a second one.
+    const std::wstring first(path.data());
+    const bool rooted = first.ends_with(L'\\');
+    std::vector<std::string> files;
+    for (const wchar_t* name = path.data() + first.size() + 1; *name != L'\0';
+         name += std::wcslen(name) + 1) {
+        files.push_back(platform::narrow(first + (rooted ? L"" : L"\\") + name));
+    }
+    if (files.empty()) {
+        files.push_back(platform::narrow(first));
+    }
+    return files;
 }
 
 std::optional<std::string> pickFolder(HWND owner, const wchar_t* title) {

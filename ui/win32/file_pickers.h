@@ -4,12 +4,13 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace kinorex::win32 {
 
-// The standard open-file dialog for a recording: the chosen file's full path
-// (UTF-8), or nothing when the user cancelled.
-std::optional<std::string> pickRecordingFile(HWND owner);
+// The standard open-file dialog for recordings, several at once: the chosen files' full
+// paths (UTF-8), or nothing when the user cancelled.
+std::optional<std::vector<std::string>> pickRecordingFiles(HWND owner);
 
 // The shell's folder browser: the chosen folder's path (UTF-8), or nothing
 // when the user cancelled or chose an item that is not a file-system folder.

@@ -3,7 +3,7 @@
 namespace kinorex {
 
 // The application: shows the main dialog modally and ends when it closes.
-// It keeps no settings and reads no arguments.
+// It keeps no settings; its arguments are recordings or folders of recordings to convert.
 class CKinorexApp {
 public:
     // Runs the main dialog to its end. Returns false: the program has nothing

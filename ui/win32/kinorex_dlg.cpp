@@ -1,6 +1,9 @@
 #include "kinorex_dlg.h"
 
+#include <shellapi.h>
+
 #include <string>
+#include <thread>
 
 #include "about_dlg.h"
 #include "dlg_sel_chnnl.h"
@@ -19,10 +22,11 @@ bool isEnterOrEscapeDown(const MSG& message) {
 
 }  // namespace
 
-CKinorexDlg::CKinorexDlg(std::unique_ptr<Converter> converter)
+CKinorexDlg::CKinorexDlg(std::unique_ptr<Converter> converter, std::vector<std::string> recordings)
     : ModalDialog(IDD_KINOREX_DIALOG),
       converter_(std::move(converter)),
       logic_(*this, *converter_),
+      commandLineRecordings_(std::move(recordings)),
       icon_(LoadIconW(GetModuleHandleW(nullptr), MAKEINTRESOURCEW(IDR_MAINFRAME))) {}
 
 CKinorexDlg::~CKinorexDlg() = default;
@@ -42,6 +46,9 @@ BOOL CKinorexDlg::OnInitDialog() {
     progressBar_.SubclassWindow(GetDlgItem(window(), IDC_PROGRESS));
     fillFormatBox();
     logic_.initialise();
+    if (!commandLineRecordings_.empty()) {
+        logic_.addRecordings(commandLineRecordings_);
+    }
     return TRUE;
 }
 
@@ -72,9 +79,22 @@ INT_PTR CKinorexDlg::handleMessage(UINT message, WPARAM wParam, LPARAM /*lParam*
         case WM_TIMER:
             logic_.timerTick(static_cast<int>(wParam));
             return FALSE;
+        case WM_DROPFILES:
+            onDropFiles(reinterpret_cast<HDROP>(wParam));
+            return TRUE;
+        case WM_SETCURSOR:
+            if (!busy_) {
+                return FALSE;
+            }
+            SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+            SetWindowLongPtrW(window(), DWLP_MSGRESULT, TRUE);
+            return TRUE;
         case WM_CLOSE:
-            // The close box and the system menu's Close: the only ways out.
-            endDialog(IDCANCEL);
+            // The close box and the system menu's Close: the only ways out, except while
+            // the recordings are looked at, in a nested loop.
+            if (!busy_) {
+                endDialog(IDCANCEL);
+            }
             return TRUE;
         default:
             return FALSE;
@@ -127,6 +147,21 @@ void CKinorexDlg::onFormatChosen() {
     }
 }
 
+void CKinorexDlg::onDropFiles(HDROP drop) {
+    std::vector<std::string> paths;
+    const UINT count = DragQueryFileW(drop, 0xFFFFFFFF, nullptr, 0);
+    for (UINT i = 0; i < count; ++i) {
+        std::wstring path(DragQueryFileW(drop, i, nullptr, 0) + 1, L'\0');
+        path.resize(DragQueryFileW(drop, i, path.data(), static_cast<UINT>(path.size())));
+        paths.push_back(platform::narrow(path));
+    }
+    DragFinish(drop);
+    // A drop that arrives while the recordings are looked at waits for the next one.
+    if (!busy_) {
+        logic_.addRecordings(paths);
+    }
+}
+
 void CKinorexDlg::addAboutEntry() {
     HMENU systemMenu = GetSystemMenu(window(), FALSE);
     if (systemMenu == nullptr) {
@@ -167,25 +202,83 @@ void CKinorexDlg::showWarning(const std::string& text) {
     MessageBoxW(window(), platform::widen(text).c_str(), L"Kinorex", MB_OK | MB_ICONWARNING);
 }
 
-std::optional<std::string> CKinorexDlg::pickSourceFile() {
-    return win32::pickRecordingFile(window());
+// Windows' habit is a question of its own after the news.
+bool CKinorexDlg::showFinishMessage(const std::string& text) {
+    showMessage(text);
+    return MessageBoxW(window(), L"Open the output folder?", L"Kinorex",
+                       MB_YESNO | MB_ICONQUESTION | MB_DEFBUTTON2) == IDYES;
+}
+
+void CKinorexDlg::openFolder(const std::string& folder) {
+    ShellExecuteW(window(), L"open", platform::widen(folder).c_str(), nullptr, nullptr,
+                  SW_SHOWNORMAL);
+}
+
+std::optional<std::vector<std::string>> CKinorexDlg::pickSourceFiles() {
+    return win32::pickRecordingFiles(window());
+}
+
+// The window is disabled rather than left alone: it still paints and moves, but neither
+// a click nor a key can start anything until the work is done.
+void CKinorexDlg::runBusy(const std::function<void()>& work) {
+    HANDLE done = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (done == nullptr) {
+        work();
+        return;
+    }
+    busy_ = true;
+    EnableWindow(window(), FALSE);
+    SetCursor(LoadCursorA(nullptr, IDC_WAIT));
+    std::thread worker([&] {
+        work();
+        SetEvent(done);
+    });
+    bool quit = false;
+    int quitCode = 0;
+    while (MsgWaitForMultipleObjects(1, &done, FALSE, INFINITE, QS_ALLINPUT) != WAIT_OBJECT_0) {
+        MSG message;
+        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                quit = true;
+                quitCode = static_cast<int>(message.wParam);
+                continue;
+            }
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    worker.join();
+    CloseHandle(done);
+    EnableWindow(window(), TRUE);
+    busy_ = false;
+    SetCursor(LoadCursorA(nullptr, IDC_ARROW));
+    // WM_QUIT belongs to the outermost loop.
+    if (quit) {
+        PostQuitMessage(quitCode);
+    }
 }
 
 std::optional<std::string> CKinorexDlg::pickOutputFolder() {
     return win32::pickFolder(window(), L"Please select avi file path:");
 }
 
-std::optional<std::uint32_t> CKinorexDlg::runChannelDialog() {
-    CDlgSelChnnl dialog;
+std::optional<std::uint32_t> CKinorexDlg::runChannelDialog(const ChannelChoice& choice) {
+    CDlgSelChnnl dialog(choice);
     if (dialog.DoModal(window()) != IDOK) {
         return std::nullopt;
     }
     return dialog.channelMask();
 }
 
-void CKinorexDlg::showPaths(const std::string& sourcePath, const std::string& outputFolder) {
-    SetDlgItemTextW(window(), IDC_EDIT_SOURCE, platform::widen(sourcePath).c_str());
+void CKinorexDlg::showPaths(const std::string& sourceText, const std::string& sourceToolTip,
+                            const std::string& outputFolder) {
+    SetDlgItemTextW(window(), IDC_EDIT_SOURCE, platform::widen(sourceText).c_str());
+    toolTips_.set(window(), IDC_EDIT_SOURCE, sourceToolTip);
     SetDlgItemTextW(window(), IDC_EDIT_AVI_PATH, platform::widen(outputFolder).c_str());
+}
+
+void CKinorexDlg::showStatus(const std::string& line) {
+    SetDlgItemTextW(window(), IDC_STATUS_LINE, platform::widen(line).c_str());
 }
 
 void CKinorexDlg::setStartEnabled(bool enabled) {

@@ -21,6 +21,7 @@
 #define IDC_EDIT_AVI_PATH 1005
 #define IDC_BTN_BROWSE_AVI_PATH 1006
 #define IDC_COMBO_FORMAT 1007
+#define IDC_STATUS_LINE 1008
 
 // Channel selection: "All", then channel n at IDC_CHECK_ALL + n.
 #define IDC_CHECK_ALL 1005

@@ -1,0 +1,53 @@
+#include "conversion_run.h"
+
+#include "recording_list.h"
+
+namespace kinorex {
+
+namespace {
+
+void addSection(std::string& text, const char* heading, const std::vector<std::string>& lines) {
+    if (lines.empty()) {
+        return;
+    }
+    text += (text.empty() ? "" : "\n\n") + std::string(heading);
+    for (const auto& line : lines) {
+        text += '\n' + line;
+    }
+}
+
+}  // namespace
+
+ConversionRun::ConversionRun(std::vector<std::string> recordings, std::uint32_t channelMask,
+                             std::string outputFolder, std::size_t chosen)
+    : recordings_(std::move(recordings)),
+      channelMask_(channelMask),
+      outputFolder_(std::move(outputFolder)),
+      chosen_(chosen) {}
+
+const std::string* ConversionRun::current() const {
+    return index_ < recordings_.size() ? &recordings_[index_] : nullptr;
+}
+
+std::string ConversionRun::statusLine() const {
+    if (single() || index_ >= recordings_.size()) {
+        return {};
+    }
+    return "Recording " + std::to_string(index_ + 1) + " of " + std::to_string(recordings_.size()) +
+           ": " + std::string(fileNameOf(recordings_[index_]));
+}
+
+void ConversionRun::noteLosses(const std::vector<std::string>& lines) {
+    losses_.insert(losses_.end(), lines.begin(), lines.end());
+}
+
+std::string ConversionRun::warningText() const {
+    std::string text;
+    addSection(text, "Not everything could be written:", losses_);
+    if (!single()) {
+        addSection(text, "These recordings could not be converted:", failed_);
+    }
+    return text;
+}
+
+}  // namespace kinorex
