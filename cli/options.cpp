@@ -123,6 +123,7 @@ std::string usageText() {
            "      --version        show the version\n"
            "\n"
            "Exit status: 0 all converted, 1 a source failed, 2 usage or output folder error,\n"
+           "3 converted, but a recording was damaged (a retry gives nothing more),\n"
            "130 interrupted (files written so far are complete).\n";
 }
 

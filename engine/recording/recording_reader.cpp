@@ -133,6 +133,11 @@ SourceDamage RecordingReader::damage() const {
     return walk_.damage();
 }
 
+std::uint64_t RecordingReader::position() const {
+    std::lock_guard guard(lock_);
+    return readAhead_.position();
+}
+
 std::uint64_t RecordingReader::fileSize() const {
     std::lock_guard guard(lock_);
     return fileSize_;

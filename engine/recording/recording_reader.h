@@ -62,6 +62,8 @@ public:
     // What the walk met since the last Open or Rewind, and why it ended once it has.
     SourceDamage damage() const;
     std::uint64_t fileSize() const;
+    // The byte the walk stands at.
+    std::uint64_t position() const;
 
     // Reads the recording's blocks through `source` until the next Open or Close, or until
     // called with nullptr; two readers of one recording that share a source read its bytes

@@ -254,6 +254,10 @@ TEST_F(PS2AVITest, WorkerWithoutItsBufferEndsAtOnceAndSaysSo) {
     EXPECT_TRUE(waitUntilFinished(converter));
     converter.Stop();
     EXPECT_TRUE(test::parseAvi(test::readFile(aviPath(1))).movi.empty());
+    const SourceDamage damage = converter.report().source;
+    EXPECT_EQ(damage.end, WalkEnd::Failed);
+    EXPECT_TRUE(damage.failed());
+    EXPECT_FALSE(damage.failure.empty());
 }
 
 }  // namespace

@@ -26,6 +26,9 @@ public:
     // After Stop: one line per file that lost anything (which file, why, how much);
     // empty when everything was written in full.
     virtual std::vector<std::string> describeLosses() const { return {}; }
+    // After Stop: one line per damaged stretch or fault of the recording; empty when it
+    // was whole.
+    virtual std::vector<std::string> describeDamage() const { return {}; }
 };
 
 }  // namespace kinorex

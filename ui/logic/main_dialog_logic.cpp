@@ -97,14 +97,24 @@ void MainDialogLogic::timerTick(int timerId) {
 
 void MainDialogLogic::warnAboutLosses() {
     const auto losses = converter_.describeLosses();
-    if (losses.empty()) {
-        return;
+    const auto damage = converter_.describeDamage();
+    std::string text;
+    if (!damage.empty()) {
+        text = "The recording was damaged; everything else was converted:";
+        for (const auto& line : damage) {
+            text += '\n' + line;
+        }
     }
-    std::string text = "Not everything could be written:";
-    for (const auto& line : losses) {
-        text += '\n' + line;
+    if (!losses.empty()) {
+        text += text.empty() ? "" : "\n\n";
+        text += "Not everything could be written:";
+        for (const auto& line : losses) {
+            text += '\n' + line;
+        }
     }
-    platform_.showWarning(text);
+    if (!text.empty()) {
+        platform_.showWarning(text);
+    }
 }
 
 void MainDialogLogic::enterState(State state) {
