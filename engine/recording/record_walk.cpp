@@ -143,6 +143,19 @@ void RecordWalk::end(WalkEnd why, std::uint64_t at) {
     readAhead_.seek(why == WalkEnd::ReadError ? at : fileSize_);
 }
 
+// Zeros right behind a whole record that does not end in a zero are a lost sector or the
+// unwritten tail of a recording: the record itself is intact. Anything else behind it may
+// as well be the record's own length gone wrong, or a cut through it, so it is not trusted.
+bool RecordWalk::damageOnlyFollows(std::uint64_t position, const RecordLook& look,
+                                   std::optional<std::uint64_t> found) {
+    const std::uint64_t end = position + look.size;
+    if (end > found.value_or(fileSize_) || end >= fileSize_) {
+        return false;
+    }
+    const auto around = bytesAt(end - 1, 2, trailerScratch_);
+    return around.size() == 2 && around[0] != 0 && around[1] == 0;
+}
+
 bool RecordWalk::recover(std::uint64_t position, const RecordLook& look, std::uint32_t capacity,
                          std::vector<FrameRecord>& records) {
     const auto found = findRecord(position + 1);
@@ -150,10 +163,7 @@ bool RecordWalk::recover(std::uint64_t position, const RecordLook& look, std::ui
         return false;
     }
     std::uint64_t damageStart = position;
-    // A whole record whose length leads into bytes that belong to no record: the damage
-    // lies behind it. A length that runs over the next genuine record was itself damaged.
-    if (look.convincing && look.size <= capacity &&
-        position + look.size <= found.value_or(fileSize_)) {
+    if (look.convincing && look.size <= capacity && damageOnlyFollows(position, look, found)) {
         readAhead_.seek(position);
         const auto bytes = readAhead_.peek(static_cast<std::size_t>(look.size));
         if (!bytes || bytes->size() != look.size) {
