@@ -54,6 +54,7 @@ RecordLook lookAtRecord(std::span<const std::uint8_t> head, std::uint64_t room,
     const std::uint8_t type = head[kTypeOffset];
     const bool frame =
         loadLe32(head.data()) < kChannelCount && (type == kVideoType || type == kAudioType);
+    const bool indexBlock = !frame && std::memcmp(head.data(), kIndexHeaderMagic, 4) == 0;
     bool payloadFits = true;
     if (frame && length > 0) {
         if (type == kVideoType) {
@@ -65,20 +66,20 @@ RecordLook lookAtRecord(std::span<const std::uint8_t> head, std::uint64_t room,
             look.convincing = voiceSize == length;
         }
     }
-    if (length > kFrameBufferSize - kFrameHeaderSize || !payloadFits) {
+    if (length > kFrameBufferSize - kFrameHeaderSize || (!payloadFits && look.size <= room)) {
         look.convincing = false;
         return look;
     }
     if (look.size > room) {
-        // Whether the header was a frame's is all that can be told of a record the file
-        // ends inside.
-        look.runsPastEnd = frame && payloadFits;
+        // Whether the header was a frame's or an index block's is all that can be told of a
+        // record the file ends inside.
+        look.runsPastEnd =
+            indexBlock || (frame && (payloadFits || payload.size() < kPayloadPrefixSize));
         look.convincing = false;
         return look;
     }
     look.plausible = true;
-    if (!frame && std::memcmp(head.data(), kIndexHeaderMagic, 4) == 0 &&
-        look.size >= kIndexBlockHeaderSize + kIndexBlockTrailerSize &&
+    if (indexBlock && look.size >= kIndexBlockHeaderSize + kIndexBlockTrailerSize &&
         (look.size - kIndexBlockHeaderSize - kIndexBlockTrailerSize) % 10 == 0) {
         look.convincing = trailerAgrees(look.size);
     }
