@@ -13,6 +13,9 @@ namespace {
 constexpr std::size_t kScanWindow = ReadBlock::kUsualRead;
 // Bytes that mayBeginRecord looks at.
 constexpr std::size_t kCandidateBytes = 8;
+// Where a record's first bytes hold a zero: a frame header's channel index is below 16, an
+// index block's magic ends in one.
+constexpr std::size_t kZeroAt = 3;
 
 bool beginsIndexBlock(const std::uint8_t* at) {
     return std::memcmp(at, kIndexHeaderMagic, sizeof kIndexHeaderMagic) == 0;
@@ -105,8 +108,16 @@ std::optional<std::uint64_t> RecordWalk::findRecord(std::uint64_t from) {
         }
         const std::uint8_t* bytes = window->data();
         const std::size_t candidates = window->size() - kCandidateBytes + 1;
+        // Every candidate, frame header or index block, has a zero byte at its fourth byte:
+        // memchr skips to the next one many bytes at a time.
         for (std::size_t i = 0; i < candidates; ++i) {
-            if (!mayBeginRecord(bytes + i) && !(bytes[i] == 'I' && beginsIndexBlock(bytes + i))) {
+            const auto* zero = static_cast<const std::uint8_t*>(
+                std::memchr(bytes + i + kZeroAt, 0, candidates - i));
+            if (zero == nullptr) {
+                break;
+            }
+            i = static_cast<std::size_t>(zero - bytes) - kZeroAt;
+            if (!mayBeginRecord(bytes + i) && !beginsIndexBlock(bytes + i)) {
                 continue;
             }
             const RecordLook look = lookAt(at + i);
