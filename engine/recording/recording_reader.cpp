@@ -59,7 +59,12 @@ bool RecordingReader::loadOpenedFile(std::uint8_t* header) {
     Rewind();
     // The index is the recorder's last write and the conversion never needs it: only a
     // data area without a single record makes a file no recording.
-    return walk_.findsRecord();
+    if (!walk_.findsRecord()) {
+        return false;
+    }
+    noteProgress();
+    progressSize_.store(fileSize_, std::memory_order_relaxed);
+    return true;
 }
 
 // Whatever entries can be loaded are, so that GetIndexEntry means what it always meant. A
@@ -125,7 +130,9 @@ bool RecordingReader::viewFrames(std::uint32_t capacity, std::vector<FrameRecord
     if (!file_.isOpen() || capacity <= kFrameHeaderSize) {
         return false;
     }
-    return walk_.next(std::min<std::uint32_t>(capacity, kFrameBufferSize), most, records);
+    const bool any = walk_.next(std::min<std::uint32_t>(capacity, kFrameBufferSize), most, records);
+    noteProgress();
+    return any;
 }
 
 SourceDamage RecordingReader::damage() const {
@@ -163,16 +170,24 @@ void RecordingReader::Rewind() {
     std::lock_guard guard(lock_);
     if (file_.isOpen()) {
         walk_.rewind();
+        noteProgress();
     }
 }
 
+// Without the lock: a walk that waits for a block, or searches a long damaged stretch,
+// holds it, and the user interface must not wait with it.
 std::int32_t RecordingReader::GetPositionPercent() const {
-    std::lock_guard guard(lock_);
-    if (!file_.isOpen() || fileSize_ == 0) {
+    const auto size = static_cast<std::int64_t>(progressSize_.load(std::memory_order_relaxed));
+    if (size == 0) {
         return 0;
     }
-    const auto position = static_cast<std::int64_t>(readAhead_.position());
-    return static_cast<std::int32_t>(position * 100 / static_cast<std::int64_t>(fileSize_));
+    const auto position =
+        static_cast<std::int64_t>(progressPosition_.load(std::memory_order_relaxed));
+    return static_cast<std::int32_t>(position * 100 / size);
+}
+
+void RecordingReader::noteProgress() {
+    progressPosition_.store(readAhead_.position(), std::memory_order_relaxed);
 }
 
 void RecordingReader::Close() {
@@ -181,6 +196,8 @@ void RecordingReader::Close() {
     readAhead_.reset();
     entries_.clear();
     fileSize_ = 0;
+    progressSize_.store(0, std::memory_order_relaxed);
+    progressPosition_.store(0, std::memory_order_relaxed);
 }
 
 IndexEntries::Entry RecordingReader::GetIndexEntry(std::uint32_t index) const {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -74,8 +75,8 @@ public:
     // Moves back to the first frame record.
     void Rewind();
 
-    // Bytes of the file consumed by ReadFrame as a percentage of the size the file had when
-    // opened, so a growing file can give more than 100. 0 while no file is open.
+    // Bytes of the file consumed by the walk as a percentage of the size the file had when
+    // opened. 0 while no file is open. Never waits for the walk.
     std::int32_t GetPositionPercent() const;
 
     void Close();
@@ -89,6 +90,8 @@ private:
     bool loadOpenedFile(std::uint8_t* header);
     void loadIndex(std::uint32_t entryCount, std::uint64_t indexEnd);
     bool viewFrames(std::uint32_t capacity, std::vector<FrameRecord>& records, std::size_t most);
+    // Publishes the walk's position for GetPositionPercent.
+    void noteProgress();
 
     mutable std::recursive_mutex lock_;
     platform::File file_;
@@ -98,6 +101,10 @@ private:
     IndexEntries entries_;
     std::array<std::uint8_t, kFileHeaderSize> header_{};
     std::uint64_t fileSize_ = 0;
+    // What GetPositionPercent reads without the lock: the size while a file is open (0
+    // otherwise) and the walk's position after its last step.
+    std::atomic<std::uint64_t> progressSize_{0};
+    std::atomic<std::uint64_t> progressPosition_{0};
 };
 
 }  // namespace kinorex
