@@ -155,5 +155,31 @@ TEST_F(ConversionReportTest, VoiceGoesToEveryChannelThatNamesIt) {
     }
 }
 
+// The first ten ranges one by one, then one line for the rest with their bytes in all;
+// offsets in groups of three digits.
+TEST(DescribeDamage, NamesTenRangesThenSumsUpTheRest) {
+    SourceDamage damage;
+    for (std::uint64_t i = 0; i < 13; ++i) {
+        damage.addRange(1'000'000 * (i + 1), 1'000'000 * (i + 1) + 100 + i);
+    }
+    damage.end = WalkEnd::CutShort;
+    damage.cutShortAt = 137'816;
+    damage.indexMissing = true;
+    const auto lines = describeDamage(damage, "rec.h264");
+    ASSERT_EQ(lines.size(), 1u + 10 + 1 + 1);
+    EXPECT_EQ(lines[0],
+              "rec.h264: the index is missing (the recording was not closed); converted from its "
+              "frames");
+    EXPECT_EQ(lines[1], "rec.h264: damaged at byte 1,000,000: 100 bytes skipped");
+    EXPECT_EQ(lines[10], "rec.h264: damaged at byte 10,000,000: 109 bytes skipped");
+    EXPECT_EQ(lines[11], "rec.h264: ... and 3 more damaged ranges (333 bytes in all)");
+    EXPECT_EQ(lines[12],
+              "rec.h264: ends inside a record at byte 137,816 (the recording was cut "
+              "short)");
+    EXPECT_TRUE(damage.damaged());
+    EXPECT_TRUE(describeDamage(SourceDamage{}, "rec.h264").empty());
+    EXPECT_FALSE(SourceDamage{}.damaged());
+}
+
 }  // namespace
 }  // namespace kinorex
