@@ -186,7 +186,9 @@ bool RecordWalk::recover(std::uint64_t position, const RecordLook& look, std::ui
         damageStart = position + look.size;
     }
     if (found) {
-        damage_.addRange(damageStart, *found);
+        if (damageStart < *found) {
+            damage_.addRange(damageStart, *found);
+        }
         resumeAt_ = *found;
     } else if (look.runsPastEnd && damageStart == position) {
         end(WalkEnd::CutShort, position);
