@@ -42,7 +42,7 @@ void generateRecording(const std::filesystem::path& path) {
             const std::size_t size = key ? 20000 + random() % 10000 : 1500 + random() % 5000;
             stretch.video(channel, test::testPayload(size, static_cast<std::uint8_t>(channel)), key,
                           static_cast<std::uint8_t>(channel + 1));
-            stretch.audio(channel, test::testPayload(168, 0x55));
+            stretch.audio(channel, test::testVoiceFrame(82, 0x55));
         }
     }
     const test::Bytes first = stretch.bytes();

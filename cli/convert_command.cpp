@@ -1,3 +1,4 @@
+#include <algorithm>
 #include <chrono>
 #include <iostream>
 
@@ -17,6 +18,15 @@ constexpr auto kDisplayInterval = std::chrono::milliseconds(100);
 // A conversion may take a fraction of a second: waiting a whole display interval for its
 // end would add a noticeable share to it.
 constexpr auto kFinishPollInterval = std::chrono::milliseconds(2);
+
+// "converted, but the recording was damaged": every readable frame was converted, and a
+// retry would give nothing more, unlike a full disk.
+constexpr int kDamagedExitStatus = 3;
+
+// A source that failed outweighs one that was damaged.
+int worseStatus(int status, int other) {
+    return status == 1 || other == 1 ? 1 : std::max(status, other);
+}
 
 void reportFailure(const std::string& source, const std::string& reason) {
     std::cerr << "Failed to convert! " << source << ": " << reason << '\n';
@@ -202,8 +212,12 @@ int runConversions(const Options& options) {
         followConversion(converter, display);
         converter.Stop();
         display.end();
-        const auto result = reportFiles(converter.report(), display);
+        const ConversionReport report = converter.report();
+        const auto result = reportFiles(report, display);
         reportChannelsWithoutVideo(options, source, converter);
+        for (const auto& line : describeDamage(report.source, source)) {
+            std::cerr << line << '\n';
+        }
         if (interruptRequested()) {
             placedWhenInterrupted = result.placed;
             continue;
@@ -213,6 +227,11 @@ int runConversions(const Options& options) {
         }
         if (result.placed.empty() || result.lostAnything) {
             status = 1;
+        }
+        if (report.source.failed()) {
+            status = 1;
+        } else if (report.source.damaged()) {
+            status = worseStatus(status, kDamagedExitStatus);
         }
     }
     if (!interruptRequested()) {

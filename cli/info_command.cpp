@@ -59,6 +59,10 @@ int runInfo(const Options& options) {
             continue;
         }
         printChannels(options, source, header, scanned);
+        // What the pre-scan met on its way through the recording.
+        for (const auto& line : describeDamage(converter.report().source, source)) {
+            std::cout << "  " << line << '\n';
+        }
     }
     if (interruptRequested()) {
         return interruptExitStatus();

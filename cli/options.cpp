@@ -244,7 +244,8 @@ std::string usageText() {
         "that is cut short keeps the earlier files of its names.\n"
         "\n"
         "Exit status: 0 all converted, 1 a source failed or lost frames, 2 usage error,\n"
-        "output folder error or two sources writing the same files, 129 hung up (SIGHUP),\n"
+        "output folder error or two sources writing the same files, 3 converted, but a\n"
+        "recording was damaged (a retry gives nothing more), 129 hung up (SIGHUP),\n"
         "130 interrupted (Ctrl-C), 143 terminated (SIGTERM); after a signal the files\n"
         "written so far are complete.\n";
     return text;

@@ -38,6 +38,9 @@ struct PS2AVI::Files {
     // first reader's blocks.
     RecordingReader secondReader;
     std::array<ChannelParts, kChannelCount> outputs;
+    // What each lane's walk met; both walks take the same records, so they differ only in
+    // how they ended. Written by the lanes, read after they have been joined.
+    std::array<SourceDamage, 2> damage;
 };
 
 PS2AVI::PS2AVI(const PartLimits& limits) : files_(std::make_unique<Files>(limits)) {}
@@ -66,6 +69,7 @@ bool PS2AVI::prepare(const char* sourcePath, std::uint32_t channelMask, ChannelT
     if (scannedWhole) {
         *scannedWhole = whole;
     }
+    files_->damage = {files_->reader.damage(), SourceDamage{}};
     return true;
 }
 
@@ -157,8 +161,10 @@ void PS2AVI::openSecondLane(const char* sourcePath) {
         }
     }
     std::array<std::uint8_t, kFileHeaderSize> header{};
+    // Both walks decide against the file's size, so a file grown in between walks alone.
     const bool twoLanes = std::thread::hardware_concurrency() > 1 && openCount > 1 &&
-                          files_->secondReader.Open(sourcePath, header.data());
+                          files_->secondReader.Open(sourcePath, header.data()) &&
+                          files_->secondReader.fileSize() == files_->reader.fileSize();
     if (!twoLanes) {
         lanes_ = {static_cast<std::uint16_t>(lanes_[0] | lanes_[1]), 0};
         return;
@@ -172,32 +178,47 @@ void PS2AVI::run() {
     std::thread secondLane;
     if (lanes_[1] != 0) {
         try {
-            secondLane =
-                std::thread(&PS2AVI::walk, this, std::ref(files_->secondReader), lanes_[1]);
+            secondLane = std::thread(&PS2AVI::walk, this, std::ref(files_->secondReader), lanes_[1],
+                                     std::ref(files_->damage[1]));
         } catch (const std::system_error&) {
             // Without a second thread the lanes run one after the other, and the first must
             // not wait for the second to take its blocks.
             files_->secondReader.shareBlocks(nullptr);
         }
     }
-    walk(files_->reader, lanes_[0]);
+    walk(files_->reader, lanes_[0], files_->damage[0]);
     if (secondLane.joinable()) {
         secondLane.join();
     } else if (lanes_[1] != 0 && !stopRequest_) {
-        walk(files_->secondReader, lanes_[1]);
+        walk(files_->secondReader, lanes_[1], files_->damage[1]);
     }
     finished_ = 1;
 }
 
-void PS2AVI::walk(RecordingReader& reader, std::uint16_t outputs) {
-    std::unique_ptr<std::int16_t[]> pcm = allocatePcmBuffer();
-    if (pcm) {
+void PS2AVI::walk(RecordingReader& reader, std::uint16_t outputs, SourceDamage& damage) {
+    try {
+        std::unique_ptr<std::int16_t[]> pcm = allocatePcmBuffer();
+        if (!pcm) {
+            throw std::bad_alloc();
+        }
         LaneWalk(files_->outputs, audioTargets_, outputs, pcm.get()).run(reader, stopRequest_);
+        damage = reader.damage();
+        if (stopRequest_) {
+            damage.end = WalkEnd::Stopped;
+        }
+    } catch (const std::exception& error) {
+        // The files written so far are still completed below; the report says the rest is
+        // missing.
+        damage = reader.damage();
+        damage.end = WalkEnd::Failed;
+        damage.endedAt = reader.position();
+        damage.failure = error.what();
     }
     reader.shareBlocks(nullptr);
     // A stop that comes after the walk's end would not have cut it short, but only the
     // flag is known here; it then keeps earlier files, which errs on the safe side.
-    const bool wholeRecording = pcm != nullptr && stopRequest_ == 0;
+    const bool wholeRecording =
+        (damage.end == WalkEnd::EndOfFile || damage.end == WalkEnd::CutShort) && stopRequest_ == 0;
     // Each lane completes its own files, side by side with the other: writing out the
     // indexes of a long recording takes a while.
     for (int j = 0; j < kChannelCount; ++j) {
@@ -235,6 +256,12 @@ ConversionReport PS2AVI::report() const {
     ConversionReport report;
     for (int i = 0; i < kChannelCount; ++i) {
         report.channels[i] = files_->outputs[i].report();
+    }
+    report.source = files_->damage[0];
+    if (files_->damage[1].failed()) {
+        report.source.end = files_->damage[1].end;
+        report.source.endedAt = files_->damage[1].endedAt;
+        report.source.failure = files_->damage[1].failure;
     }
     return report;
 }

@@ -1,6 +1,7 @@
 // make-fuzz-seeds FOLDER: writes the seed corpus of every fuzz target into FOLDER/<target>/.
 // Recordings come from the test-recording builder with voice frames from the generator's
 // encoder; voice inputs from our own encoders. Kept small: the fuzzer grows them itself.
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
@@ -66,6 +67,19 @@ void writeRecordingSeeds(const std::filesystem::path& folder) {
             .indexBlock({.entries = {{}}, .declaredCount = 300'000'000})
             .record({.channelIndex = 0, .payload = testPayload(100), .declaredLength = 0x7FFFFFE8})
             .bytes());
+    // Damage for the walk to resynchronise after: a length gone wrong, a zeroed stretch,
+    // inserted garbage, and a recording whose index was never written and whose tail is lost.
+    Bytes damaged = soundRecording().video(1, testPayload(120, 4), false, 1).bytes();
+    damaged[kinorex::test::kHeaderBytes + 20] ^= 0x40;
+    writeSeed(folder, "damaged-length", damaged);
+    Bytes zeroed = soundRecording().bytes();
+    std::fill_n(zeroed.begin() + kinorex::test::kHeaderBytes + 200, 300, 0);
+    zeroed.insert(zeroed.begin() + kinorex::test::kHeaderBytes + 700, 77, 0xA5);
+    writeSeed(folder, "zeroed-and-garbage", zeroed);
+    Bytes powerCut = soundRecording().bytes();
+    std::fill_n(powerCut.begin() + 1416, 12, 0);
+    powerCut.resize(powerCut.size() - 150);
+    writeSeed(folder, "power-cut", powerCut);
     writeSeed(folder, "broken-chain",
               RecordingBuilder()
                   .video(0, testPayload(64), true, 0)

@@ -175,7 +175,17 @@ Bytes testPayload(std::size_t size, std::uint8_t seed) {
     for (std::size_t i = 0; i < size; ++i) {
         payload[i] = static_cast<std::uint8_t>(seed + i);
     }
+    constexpr std::uint8_t kStartCode[] = {0, 0, 0, 1};
+    std::copy_n(kStartCode, std::min(size, sizeof kStartCode), payload.begin());
     return payload;
+}
+
+Bytes testVoiceFrame(std::uint8_t words, std::uint8_t seed) {
+    Bytes frame{0, 1, words, 0};
+    for (std::size_t i = 0; i < 2u * words; ++i) {
+        frame.push_back(static_cast<std::uint8_t>(seed + i));
+    }
+    return frame;
 }
 
 }  // namespace kinorex::test

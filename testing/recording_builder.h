@@ -100,7 +100,11 @@ private:
     std::optional<std::uint64_t> endOffset_;
 };
 
-// `size` bytes counting up from `seed`, so that misplaced bytes show in a comparison.
+// `size` bytes counting up from `seed`, so that misplaced bytes show in a comparison, after
+// an Annex B start code, as every genuine video frame begins.
 Bytes testPayload(std::size_t size, std::uint8_t seed = 0);
+// A voice frame of `words` 16-bit words after its header, counting up from `seed`: the
+// header is genuine, the sound is not.
+Bytes testVoiceFrame(std::uint8_t words = 2, std::uint8_t seed = 0);
 
 }  // namespace kinorex::test

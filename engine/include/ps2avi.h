@@ -60,8 +60,9 @@ public:
     // file; index i is channel number i + 1.
     bool channelOpened(int index) const { return open_[index] != 0; }
 
-    // The files of the last conversion, what each holds and what was lost. Only after
-    // Stop: the worker fills it while it runs.
+    // The files of the last conversion, what each holds and what was lost, and the damage
+    // the walk met in the recording (after inspect: what the pre-scan met). Only after Stop:
+    // the worker fills it while it runs.
     ConversionReport report() const;
 
 protected:
@@ -78,8 +79,9 @@ private:
     void routeAudio();
     void openSecondLane(const char* sourcePath);
     void run();
-    // Walks the whole recording and writes what belongs to the outputs in the mask.
-    void walk(RecordingReader& reader, std::uint16_t outputs);
+    // Walks the whole recording and writes what belongs to the outputs in the mask; notes in
+    // `damage` what the walk met and how it ended, a failure of its own included.
+    void walk(RecordingReader& reader, std::uint16_t outputs, SourceDamage& damage);
 
     // The readers and the outputs, kept out of this header.
     struct Files;

@@ -76,10 +76,16 @@ void File::close() {
 }
 
 std::optional<std::size_t> File::readSome(void* buffer, std::size_t count) {
-    if (const auto cached = readCached(descriptor(handle_), buffer, count)) {
+    const auto cached = readCached(descriptor(handle_), buffer, count);
+    // Linux 5.9 and 5.10 may answer 0 before the end of the file (preadv2(2), BUGS): only
+    // the blocking read can tell the end of the file.
+    if (cached && *cached > 0) {
         return cached;
     }
-    noteRecordingReadWaited();
+    // A file system that cannot read without waiting did not wait.
+    if (!cached && errno == EAGAIN) {
+        noteRecordingReadWaited();
+    }
     for (;;) {
         const ssize_t got = ::read(descriptor(handle_), buffer, count);
         if (got >= 0) {

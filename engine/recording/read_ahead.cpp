@@ -13,15 +13,15 @@ ReadAhead::~ReadAhead() {
     source_->leave(walk_);
 }
 
-bool ReadAhead::holds(std::size_t count) const {
-    return block_ && position_ >= block_->start &&
-           position_ + count <= block_->start + block_->length;
+bool ReadAhead::holds(std::uint64_t position, std::size_t count) const {
+    return block_ && position >= block_->start &&
+           position + count <= block_->start + block_->length;
 }
 
 std::optional<std::span<const unsigned char>> ReadAhead::peek(std::size_t count) {
     // Refilling from the current position keeps what is asked for in one piece; the few
     // bytes read twice at each block's end cost far less than stitching pieces together.
-    if (!holds(count) && !fill(count)) {
+    if (!holds(position_, count) && !fill(count)) {
         return std::nullopt;
     }
     const auto offset = static_cast<std::size_t>(position_ - block_->start);
@@ -29,11 +29,11 @@ std::optional<std::span<const unsigned char>> ReadAhead::peek(std::size_t count)
                                           std::min(count, block_->length - offset));
 }
 
-std::span<const unsigned char> ReadAhead::held() const {
-    if (!holds(0)) {
+std::span<const unsigned char> ReadAhead::heldAt(std::uint64_t position) const {
+    if (!holds(position, 0)) {
         return {};
     }
-    const auto offset = static_cast<std::size_t>(position_ - block_->start);
+    const auto offset = static_cast<std::size_t>(position - block_->start);
     return {block_->bytes.get() + offset, block_->length - offset};
 }
 

@@ -29,7 +29,9 @@ public:
     std::optional<std::span<const unsigned char>> peek(std::size_t count);
     // What the block holds from the position on, without reading: what a walk can take in
     // one go before the next peek reads again.
-    std::span<const unsigned char> held() const;
+    std::span<const unsigned char> held() const { return heldAt(position_); }
+    // What the block holds from `position` on, without reading; empty where it holds nothing.
+    std::span<const unsigned char> heldAt(std::uint64_t position) const;
     void skip(std::size_t count) { position_ += count; }
 
     // Copies `count` bytes of any size and moves past them; what the block does not hold
@@ -49,7 +51,7 @@ public:
     void reset();
 
 private:
-    bool holds(std::size_t count) const;
+    bool holds(std::uint64_t position, std::size_t count) const;
     // Reads a block from the position holding `count` bytes where the file has them.
     bool fill(std::size_t count);
 

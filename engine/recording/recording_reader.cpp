@@ -10,8 +10,6 @@ namespace kinorex {
 
 namespace {
 
-constexpr std::size_t kPayloadLengthOffset = 20;
-
 constexpr std::size_t kVideoStandardOffset = 13;
 constexpr std::size_t kResolutionCodeOffset = 359;  // + channel number
 constexpr std::size_t kFrameRateCodeOffset = 391;   // + channel number
@@ -19,16 +17,6 @@ constexpr std::size_t kFrameRateCodeOffset = 391;   // + channel number
 // Which column of the picture-size and frame-rate tables the header's standard selects.
 std::size_t standardColumn(const std::array<std::uint8_t, kFileHeaderSize>& header) {
     return header[kVideoStandardOffset] == kPalVideoStandard ? 0 : 1;
-}
-
-// Size of the record whose frame header this is, when its payload fits `capacity`.
-std::optional<std::size_t> fittingRecordSize(const unsigned char* frameHeader,
-                                             std::uint32_t capacity) {
-    const std::uint32_t payloadLength = loadLe32(frameHeader + kPayloadLengthOffset);
-    if (payloadLength > capacity - kFrameHeaderSize) {
-        return std::nullopt;
-    }
-    return kFrameHeaderSize + payloadLength;
 }
 
 bool isChannelNumber(std::uint8_t channelNumber) {
@@ -57,30 +45,41 @@ bool RecordingReader::Open(const char* path, std::uint8_t* header) {
 
 bool RecordingReader::loadOpenedFile(std::uint8_t* header) {
     const auto size = file_.size();
-    if (!size) {
+    if (!size || *size < kFileHeaderSize) {
         return false;
     }
     fileSize_ = *size;
-    // A file shorter than the header is not caught here: the caller's zeros fill the rest,
-    // and a zero entry count or end offset rejects it below.
-    if (!file_.read(header, kFileHeaderSize)) {
-        return false;
-    }
-    const std::uint32_t entryCount = loadLe32(header + kIndexEntryCountOffset);
-    if (entryCount == 0) {
+    const auto got = file_.read(header, kFileHeaderSize);
+    if (!got || *got != kFileHeaderSize) {
         return false;
     }
     std::copy_n(header, kFileHeaderSize, header_.begin());
-    const std::uint64_t indexEnd = loadLe64(header + kIndexEndOffset);
-    if (indexEnd <= kFileHeaderSize) {
+    walk_.start(fileSize_);
+    loadIndex(loadLe32(header + kIndexEntryCountOffset), loadLe64(header + kIndexEndOffset));
+    Rewind();
+    // The index is the recorder's last write and the conversion never needs it: only a
+    // data area without a single record makes a file no recording.
+    if (!walk_.findsRecord()) {
         return false;
     }
-    if (!entries_.reset(entryCount, countChainEntries(file_, indexEnd, entryCount))) {
-        return false;
+    noteProgress();
+    progressSize_.store(fileSize_, std::memory_order_relaxed);
+    return true;
+}
+
+// Whatever entries can be loaded are, so that GetIndexEntry means what it always meant. A
+// recorder writes the index fields when it closes the recording, so zeros there mean it never
+// did; a chain that cannot be followed is only advice lost.
+void RecordingReader::loadIndex(std::uint32_t entryCount, std::uint64_t indexEnd) {
+    SourceDamage& damage = walk_.damage();
+    damage.indexMissing = entryCount == 0 || indexEnd <= kFileHeaderSize;
+    damage.shorterThanHeader = !damage.indexMissing && indexEnd > fileSize_;
+    if (damage.indexMissing ||
+        !entries_.reset(entryCount, countChainEntries(file_, indexEnd, entryCount))) {
+        entries_.clear();
+        return;
     }
     loadIndexChain(file_, indexEnd, entries_);
-    Rewind();
-    return true;
 }
 
 void RecordingReader::GetResolution(std::uint8_t channelNumber, std::int32_t& width,
@@ -111,60 +110,44 @@ std::uint8_t RecordingReader::GetFrameRate(std::uint8_t channelNumber) const {
     return kFrameRates[standardColumn(header_)][code];
 }
 
-std::optional<std::size_t> RecordingReader::nextRecordSize(std::uint32_t capacity) {
-    if (!file_.isOpen() || capacity <= kFrameHeaderSize) {
-        return std::nullopt;
-    }
-    const auto frameHeader = readAhead_.peek(kFrameHeaderSize);
-    if (!frameHeader) {
-        return std::nullopt;
-    }
-    if (frameHeader->size() < kFrameHeaderSize) {
-        readAhead_.skip(frameHeader->size());  // a record cut short ends the walk at the end
-        return std::nullopt;
-    }
-    // Never write past the caller's buffer. Staying at a record that does not fit lets a
-    // caller with a larger buffer read it.
-    return fittingRecordSize(frameHeader->data(), capacity);
-}
-
 bool RecordingReader::viewFrame(std::uint32_t capacity, FrameRecord& record) {
     std::lock_guard guard(lock_);
-    const auto recordSize =
-        nextRecordSize(std::min<std::uint32_t>(capacity, ReadAhead::kBlockSize));
-    if (!recordSize) {
+    if (!viewFrames(capacity, single_, 1)) {
         return false;
     }
-    const auto bytes = readAhead_.peek(*recordSize);
-    if (!bytes) {
-        return false;
-    }
-    readAhead_.skip(bytes->size());
-    if (bytes->size() != *recordSize) {
-        return false;  // cut short by the end of the file
-    }
-    record = FrameRecord(bytes->data(), static_cast<std::uint32_t>(bytes->size()));
+    record = single_.front();
     return true;
 }
 
 bool RecordingReader::viewFrames(std::uint32_t capacity, std::vector<FrameRecord>& records) {
+    return viewFrames(capacity, records, SIZE_MAX);
+}
+
+bool RecordingReader::viewFrames(std::uint32_t capacity, std::vector<FrameRecord>& records,
+                                 std::size_t most) {
     std::lock_guard guard(lock_);
     records.clear();
-    FrameRecord first;
-    if (!viewFrame(capacity, first)) {
+    if (!file_.isOpen() || capacity <= kFrameHeaderSize) {
         return false;
     }
-    records.push_back(first);
-    const auto limit = std::min<std::uint32_t>(capacity, ReadAhead::kBlockSize);
-    for (auto rest = readAhead_.held(); rest.size() >= kFrameHeaderSize; rest = readAhead_.held()) {
-        const auto recordSize = fittingRecordSize(rest.data(), limit);
-        if (!recordSize || *recordSize > rest.size()) {
-            break;  // for viewFrame to read or refuse
-        }
-        records.emplace_back(rest.data(), static_cast<std::uint32_t>(*recordSize));
-        readAhead_.skip(*recordSize);
-    }
-    return true;
+    const bool any = walk_.next(std::min<std::uint32_t>(capacity, kFrameBufferSize), most, records);
+    noteProgress();
+    return any;
+}
+
+SourceDamage RecordingReader::damage() const {
+    std::lock_guard guard(lock_);
+    return walk_.damage();
+}
+
+std::uint64_t RecordingReader::position() const {
+    std::lock_guard guard(lock_);
+    return readAhead_.position();
+}
+
+std::uint64_t RecordingReader::fileSize() const {
+    std::lock_guard guard(lock_);
+    return fileSize_;
 }
 
 void RecordingReader::shareBlocks(std::shared_ptr<BlockSource> source) {
@@ -174,43 +157,37 @@ void RecordingReader::shareBlocks(std::shared_ptr<BlockSource> source) {
 
 bool RecordingReader::ReadFrame(std::uint8_t* buffer, std::uint32_t& size) {
     std::lock_guard guard(lock_);
-    if (size <= ReadAhead::kBlockSize) {
-        FrameRecord record;
-        if (!viewFrame(size, record)) {
-            return false;
-        }
-        std::memcpy(buffer, record.data(), record.size());
-        size = record.size();
-        return true;
-    }
-    // Only a buffer larger than the read-ahead block can take a record that the block
-    // cannot hold in one piece.
-    const auto recordSize = nextRecordSize(size);
-    if (!recordSize) {
+    FrameRecord record;
+    if (!viewFrame(size, record)) {
         return false;
     }
-    const auto delivered = readAhead_.read(buffer, *recordSize);
-    if (!delivered || *delivered != *recordSize) {
-        return false;
-    }
-    size = static_cast<std::uint32_t>(*recordSize);
+    std::memcpy(buffer, record.data(), record.size());
+    size = record.size();
     return true;
 }
 
 void RecordingReader::Rewind() {
     std::lock_guard guard(lock_);
     if (file_.isOpen()) {
-        readAhead_.seek(kFileHeaderSize);
+        walk_.rewind();
+        noteProgress();
     }
 }
 
+// Without the lock: a walk that waits for a block, or searches a long damaged stretch,
+// holds it, and the user interface must not wait with it.
 std::int32_t RecordingReader::GetPositionPercent() const {
-    std::lock_guard guard(lock_);
-    if (!file_.isOpen() || fileSize_ == 0) {
+    const auto size = static_cast<std::int64_t>(progressSize_.load(std::memory_order_relaxed));
+    if (size == 0) {
         return 0;
     }
-    const auto position = static_cast<std::int64_t>(readAhead_.position());
-    return static_cast<std::int32_t>(position * 100 / static_cast<std::int64_t>(fileSize_));
+    const auto position =
+        static_cast<std::int64_t>(progressPosition_.load(std::memory_order_relaxed));
+    return static_cast<std::int32_t>(position * 100 / size);
+}
+
+void RecordingReader::noteProgress() {
+    progressPosition_.store(readAhead_.position(), std::memory_order_relaxed);
 }
 
 void RecordingReader::Close() {
@@ -219,6 +196,8 @@ void RecordingReader::Close() {
     readAhead_.reset();
     entries_.clear();
     fileSize_ = 0;
+    progressSize_.store(0, std::memory_order_relaxed);
+    progressPosition_.store(0, std::memory_order_relaxed);
 }
 
 IndexEntries::Entry RecordingReader::GetIndexEntry(std::uint32_t index) const {

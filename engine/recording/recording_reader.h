@@ -1,6 +1,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -11,6 +12,7 @@
 #include "recording/frame_record.h"
 #include "recording/index_entries.h"
 #include "recording/read_ahead.h"
+#include "recording/record_walk.h"
 #include "recording/recording_layout.h"
 
 namespace kinorex {
@@ -25,9 +27,11 @@ public:
     ~RecordingReader();
 
     // Opens the recording at `path`, closing whatever was open. `header` receives the
-    // kFileHeaderSize bytes of the file header; the caller zeroes it first, so that a file
-    // shorter than the header leaves zeros in the missing tail. On success the reader stands
-    // at the first frame record. A failed open leaves no file open.
+    // kFileHeaderSize bytes of the file header; the caller zeroes it first. Fails for a file
+    // that ends inside its header or whose data area holds no record the walk would take;
+    // an index that is missing, broken or past the end of the file only shows in damage().
+    // On success the reader stands at the first frame record. A failed open leaves no file
+    // open.
     bool Open(const char* path, std::uint8_t* header);
 
     // Picture size of channel number 1..16 from the file header; 0 x 0 for other numbers
@@ -37,9 +41,10 @@ public:
     std::uint8_t GetFrameRate(std::uint8_t channelNumber) const;
 
     // Reads the next frame record (24-byte frame header, then the payload) into `buffer`.
-    // On entry `size` is the buffer's capacity, on success the record's size. Fails at the
-    // end of the file, on a read error, on a record cut short, and, reading nothing and
-    // staying at the record, when the capacity is 24 or less or the payload would not fit.
+    // On entry `size` is the buffer's capacity, on success the record's size. Damaged
+    // stretches are skipped (see RecordWalk). Fails when the walk has ended (damage().end
+    // says why), and, reading nothing and staying at the record, when the capacity is 24 or
+    // less or the record would not fit.
     bool ReadFrame(std::uint8_t* buffer, std::uint32_t& size);
 
     // The next frame record, under the same rules as ReadFrame with a buffer of `capacity`
@@ -55,6 +60,12 @@ public:
     // work on them together.
     bool viewFrames(std::uint32_t capacity, std::vector<FrameRecord>& records);
 
+    // What the walk met since the last Open or Rewind, and why it ended once it has.
+    SourceDamage damage() const;
+    std::uint64_t fileSize() const;
+    // The byte the walk stands at.
+    std::uint64_t position() const;
+
     // Reads the recording's blocks through `source` until the next Open or Close, or until
     // called with nullptr; two readers of one recording that share a source read its bytes
     // once. A reader that has finished its walk lets go of the source, so that the other
@@ -64,8 +75,8 @@ public:
     // Moves back to the first frame record.
     void Rewind();
 
-    // Bytes of the file consumed by ReadFrame as a percentage of the size the file had when
-    // opened, so a growing file can give more than 100. 0 while no file is open.
+    // Bytes of the file consumed by the walk as a percentage of the size the file had when
+    // opened. 0 while no file is open. Never waits for the walk.
     std::int32_t GetPositionPercent() const;
 
     void Close();
@@ -77,16 +88,23 @@ public:
 private:
     // Checks the header of the file just opened and loads its index chain.
     bool loadOpenedFile(std::uint8_t* header);
-    // Size of the record at the position when it fits `capacity`; nothing at the end of
-    // the file, on a read error, or when the record does not fit.
-    std::optional<std::size_t> nextRecordSize(std::uint32_t capacity);
+    void loadIndex(std::uint32_t entryCount, std::uint64_t indexEnd);
+    bool viewFrames(std::uint32_t capacity, std::vector<FrameRecord>& records, std::size_t most);
+    // Publishes the walk's position for GetPositionPercent.
+    void noteProgress();
 
     mutable std::recursive_mutex lock_;
     platform::File file_;
     ReadAhead readAhead_{file_};
+    RecordWalk walk_{readAhead_, file_};
+    std::vector<FrameRecord> single_;
     IndexEntries entries_;
     std::array<std::uint8_t, kFileHeaderSize> header_{};
     std::uint64_t fileSize_ = 0;
+    // What GetPositionPercent reads without the lock: the size while a file is open (0
+    // otherwise) and the walk's position after its last step.
+    std::atomic<std::uint64_t> progressSize_{0};
+    std::atomic<std::uint64_t> progressPosition_{0};
 };
 
 }  // namespace kinorex

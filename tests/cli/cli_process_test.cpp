@@ -159,6 +159,50 @@ TEST(CliProcess, OneBadSourceDoesNotStopTheOthers) {
     EXPECT_FALSE(std::filesystem::exists(sample.avi(4)));
 }
 
+// Overwrites `count` bytes of `path` at `offset` with `value`, or cuts the file there when
+// `count` is 0.
+void damage(const std::filesystem::path& path, std::uint64_t offset, std::size_t count,
+            char value) {
+    if (count == 0) {
+        std::filesystem::resize_file(path, offset);
+        return;
+    }
+    std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+    file.seekp(static_cast<std::streamoff>(offset));
+    file.write(std::string(count, value).data(), static_cast<std::streamsize>(count));
+}
+
+TEST(CliProcess, DamagedRecordingsConvertWhatIsLeftAndExitWith3UnlessASourceFailed) {
+    const SampleFolder sample;
+    damage(sample.recording, 100'000, 4096, 0);
+    const auto sector = convert({sample.recording.string()});
+    EXPECT_EQ(sector.exitStatus, 3) << sector.err;
+    EXPECT_TRUE(std::regex_search(
+        sector.err, std::regex("rec\\.h264: damaged at byte [0-9,]+: [0-9,]+ bytes skipped\n")))
+        << sector.err;
+    EXPECT_TRUE(std::filesystem::exists(sample.avi(1)));
+
+    const auto info = convert({"--info", sample.recording.string()});
+    EXPECT_EQ(info.exitStatus, 0);
+    EXPECT_TRUE(contains(info.out, "rec.h264: damaged at byte ")) << info.out;
+
+    // The recorder lost power: no index, and the tail never reached the disk.
+    damage(sample.recording, 1416, 12, 0);
+    damage(sample.recording, std::filesystem::file_size(sample.recording) - 500, 0, 0);
+    const auto powerCut = convert({sample.recording.string()});
+    EXPECT_EQ(powerCut.exitStatus, 3) << powerCut.err;
+    EXPECT_TRUE(contains(powerCut.err,
+                         "rec.h264: the index is missing (the recording was not "
+                         "closed); converted from its frames\n"));
+    EXPECT_TRUE(std::regex_search(
+        powerCut.err, std::regex("rec\\.h264: ends inside a record at byte [0-9,]+ \\(the "
+                                 "recording was cut short\\)\n")))
+        << powerCut.err;
+
+    const auto missing = (sample.folder.path() / "missing.h264").string();
+    EXPECT_EQ(convert({sample.recording.string(), missing}).exitStatus, 1);
+}
+
 TEST(CliProcess, InfoShowsWhatStartWouldFindAndWritesNothing) {
     const SampleFolder sample;
     const auto result = convert({"--info", "-c", "1,3,5", sample.recording.string()});

@@ -21,6 +21,7 @@ namespace {
 
 using test::RecordingBuilder;
 using test::testPayload;
+using test::testVoiceFrame;
 
 class ConversionReportTest : public ::testing::Test {
 protected:
@@ -145,8 +146,9 @@ protected:
 
 TEST_F(ConversionReportTest, SourceCutShortWhileConvertingLeavesACompleteFile) {
     RecordingBuilder builder;
-    for (int i = 0; i < 200; ++i) {
-        builder.video(0, testPayload(1000, i), i % 25 == 0);
+    // More than the pre-scan's first block holds, so that the cut is met on disk.
+    for (int i = 0; i < 2000; ++i) {
+        builder.video(0, testPayload(1000, static_cast<std::uint8_t>(i)), i % 25 == 0);
     }
     builder.write(recording());
     TruncatingConverter converter;
@@ -155,7 +157,7 @@ TEST_F(ConversionReportTest, SourceCutShortWhileConvertingLeavesACompleteFile) {
     const auto file = convert(converter, dir_.path() / "rec", 1).channels[0].files.at(0);
     EXPECT_FALSE(file.hasLosses());
     EXPECT_GT(file.chunksWritten, 0u);
-    EXPECT_LT(file.chunksWritten, 200u);
+    EXPECT_LT(file.chunksWritten, 2000u);
     EXPECT_EQ(test::parseAvi(test::readFile(file.path)).idx1.size(), file.chunksWritten);
 }
 
@@ -163,7 +165,7 @@ TEST_F(ConversionReportTest, BigChannelsGoOnInPartsThatStartAtKeyFramesWherePoss
     RecordingBuilder builder;
     for (int i = 0; i < 150; ++i) {
         // Channel 1 has a key frame every ten frames, channel 2 only its first.
-        builder.video(0, testPayload(1000, i), i % 10 == 0, 1).audio(0, testPayload(8, i));
+        builder.video(0, testPayload(1000, i), i % 10 == 0, 1).audio(0, testVoiceFrame(2, i));
         builder.video(1, testPayload(1000, i), i == 0, 2);
     }
     builder.write(recording());
@@ -199,9 +201,9 @@ TEST_F(ConversionReportTest, VoiceGoesToEveryChannelThatNamesIt) {
         .video(1, testPayload(100), true, 1)   // channel 2: channel 1's voice
         .video(2, testPayload(100), true, 4)   // channel 3: channel 4's voice
         .video(3, testPayload(100), true, 4);  // channel 4: not converted
-    builder.audio(0, testPayload(8)).audio(0, testPayload(8)).audio(0, testPayload(8));
-    builder.audio(3, testPayload(8)).audio(3, testPayload(8));
-    builder.audio(1, testPayload(8));  // named by no channel
+    builder.audio(0, testVoiceFrame()).audio(0, testVoiceFrame()).audio(0, testVoiceFrame());
+    builder.audio(3, testVoiceFrame()).audio(3, testVoiceFrame());
+    builder.audio(1, testVoiceFrame());  // named by no channel
     builder.write(recording());
     PS2AVI converter;
 
@@ -212,6 +214,32 @@ TEST_F(ConversionReportTest, VoiceGoesToEveryChannelThatNamesIt) {
         EXPECT_EQ(chunksWithId(test::parseAvi(test::readFile(file.path)), "01wb"),
                   expectedVoiceChunks[channel]);
     }
+}
+
+// The first ten ranges one by one, then one line for the rest with their bytes in all;
+// offsets in groups of three digits.
+TEST(DescribeDamage, NamesTenRangesThenSumsUpTheRest) {
+    SourceDamage damage;
+    for (std::uint64_t i = 0; i < 13; ++i) {
+        damage.addRange(1'000'000 * (i + 1), 1'000'000 * (i + 1) + 100 + i);
+    }
+    damage.end = WalkEnd::CutShort;
+    damage.cutShortAt = 137'816;
+    damage.indexMissing = true;
+    const auto lines = describeDamage(damage, "rec.h264");
+    ASSERT_EQ(lines.size(), 1u + 10 + 1 + 1);
+    EXPECT_EQ(lines[0],
+              "rec.h264: the index is missing (the recording was not closed); converted from its "
+              "frames");
+    EXPECT_EQ(lines[1], "rec.h264: damaged at byte 1,000,000: 100 bytes skipped");
+    EXPECT_EQ(lines[10], "rec.h264: damaged at byte 10,000,000: 109 bytes skipped");
+    EXPECT_EQ(lines[11], "rec.h264: ... and 3 more damaged ranges (333 bytes in all)");
+    EXPECT_EQ(lines[12],
+              "rec.h264: ends inside a record at byte 137,816 (the recording was cut "
+              "short)");
+    EXPECT_TRUE(damage.damaged());
+    EXPECT_TRUE(describeDamage(SourceDamage{}, "rec.h264").empty());
+    EXPECT_FALSE(SourceDamage{}.damaged());
 }
 
 }  // namespace

@@ -25,6 +25,7 @@ namespace {
 
 using test::RecordingBuilder;
 using test::testPayload;
+using test::testVoiceFrame;
 
 constexpr std::uint32_t kChannels1And2 = 0b11;
 
@@ -78,14 +79,14 @@ protected:
 TEST_F(PS2AVITest, PreScanEndsAfterSelectedCountTimes10000CountedRecords) {
     RecordingBuilder builder;
     // Records outside channels 1..16 and of unknown types are not counted.
-    builder.video(16, testPayload(1)).record({.channelIndex = 0, .type = 7});
+    builder.video(16, testPayload(4)).record({.channelIndex = 0, .type = 7});
     for (int i = 0; i < 20000; ++i) {
-        builder.video(0, testPayload(1), false, 1);
+        builder.video(0, testPayload(4), false, 1);
     }
-    builder.video(40, testPayload(1)).record({.channelIndex = 1, .type = 1});
-    builder.video(1, testPayload(1));  // record 20001: still seen
-    builder.video(2, testPayload(1));  // beyond the limit
-    builder.audio(0, testPayload(8));  // would give channel 1 audio
+    builder.video(40, testPayload(4)).record({.channelIndex = 1, .type = 1});
+    builder.video(1, testPayload(4));    // record 20001: still seen
+    builder.video(2, testPayload(4));    // beyond the limit
+    builder.audio(0, testVoiceFrame());  // would give channel 1 audio
 
     bool whole = true;
     const ChannelTable table = scan(builder, kChannels1And2, &whole);
@@ -103,11 +104,11 @@ TEST_F(PS2AVITest, PreScanEndsAfterSelectedCountTimes10000CountedRecords) {
 
 TEST_F(PS2AVITest, AudioCountsOnlyAfterItsChannelShowedVideo) {
     RecordingBuilder early;
-    early.audio(0, testPayload(8)).video(0, testPayload(8), true, 1);
+    early.audio(0, testVoiceFrame()).video(0, testPayload(8), true, 1);
     EXPECT_FALSE(scan(early, 1)[0].hasAudio);
 
     RecordingBuilder late;
-    late.audio(0, testPayload(8)).video(0, testPayload(8), true, 1).audio(0, testPayload(8));
+    late.audio(0, testVoiceFrame()).video(0, testPayload(8), true, 1).audio(0, testVoiceFrame());
     EXPECT_TRUE(scan(late, 1)[0].hasAudio);
 }
 
@@ -116,8 +117,8 @@ TEST_F(PS2AVITest, AudioChannelNumberDecidesWhoseAudioAChannelGets) {
     builder
         .video(0, testPayload(8), true, 0)  // channel 1 names no audio channel
         .video(1, testPayload(8), true, 1)  // channel 2 names channel 1's audio
-        .audio(0, testPayload(8))
-        .audio(1, testPayload(8));
+        .audio(0, testVoiceFrame())
+        .audio(1, testVoiceFrame());
     const ChannelTable table = scan(builder, kChannels1And2);
     EXPECT_FALSE(table[0].hasAudio);
     EXPECT_TRUE(table[1].hasAudio);
@@ -127,11 +128,11 @@ TEST_F(PS2AVITest, AudioChannelNumberDecidesWhoseAudioAChannelGets) {
 TEST_F(PS2AVITest, KeyFrameBeforeTheAudioSetsTheRateTo25) {
     RecordingBuilder builder;
     builder.channel(1, 0, 3).channel(2, 0, 3).channel(3, 0, 0);  // 6, 6 and 0 fps
-    builder.video(0, testPayload(8), true, 1).audio(0, testPayload(8));
+    builder.video(0, testPayload(8), true, 1).audio(0, testVoiceFrame());
     // Channels 2 and 3 find their audio before any key frame.
-    builder.video(1, testPayload(8), false, 2).audio(1, testPayload(8));
+    builder.video(1, testPayload(8), false, 2).audio(1, testVoiceFrame());
     builder.video(1, testPayload(8), true, 2);
-    builder.video(2, testPayload(8), false, 3).audio(2, testPayload(8));
+    builder.video(2, testPayload(8), false, 3).audio(2, testVoiceFrame());
     builder.video(2, testPayload(8), true, 3);
 
     const ChannelTable table = scan(builder, 0b111);
@@ -145,13 +146,13 @@ TEST_F(PS2AVITest, FilesOnlyForSelectedChannelsWithVideo) {
     builder.video(0, testPayload(100), true, 1)
         .video(1, testPayload(100))
         .video(2, testPayload(100))
-        .audio(3, testPayload(8));  // channel 4: audio but no video
+        .audio(3, testVoiceFrame());  // channel 4: audio but no video
     EXPECT_EQ(convert(builder, 0b1101), (std::set<std::string>{"rec_1.avi", "rec_3.avi"}));
 }
 
 TEST_F(PS2AVITest, ChannelWithoutAudioChannelNumberGetsNoAudioStream) {
     RecordingBuilder builder;
-    builder.video(0, testPayload(100), true, 0).audio(0, testPayload(8));
+    builder.video(0, testPayload(100), true, 0).audio(0, testVoiceFrame());
     ASSERT_EQ(convert(builder, 1).size(), 1u);
 
     const test::AviLayout layout = test::parseAvi(test::readFile(aviPath(1)));
@@ -305,7 +306,7 @@ protected:
 
 TEST_F(PS2AVITest, WithoutAWorkerThreadStartFailsAndLeavesNothingOpen) {
     RecordingBuilder builder;
-    builder.video(0, testPayload(100), true, 1).audio(0, testPayload(8));
+    builder.video(0, testPayload(100), true, 1).audio(0, testVoiceFrame());
     builder.write(recording());
     StarvedConverter converter;
     converter.noThread = true;
@@ -328,6 +329,10 @@ TEST_F(PS2AVITest, WorkerWithoutItsBufferEndsAtOnceAndSaysSo) {
     converter.Stop();
     EXPECT_FALSE(std::filesystem::exists(aviPath(1)));  // it would hold no frame
     EXPECT_EQ(std::distance(std::filesystem::directory_iterator(dir_.path()), {}), 1);
+    const SourceDamage damage = converter.report().source;
+    EXPECT_EQ(damage.end, WalkEnd::Failed);
+    EXPECT_TRUE(damage.failed());
+    EXPECT_FALSE(damage.failure.empty());
 }
 
 TEST_F(PS2AVITest, ARunCutShortKeepsTheEarlierFilesAndSaysSo) {

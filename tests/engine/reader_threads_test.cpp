@@ -13,7 +13,7 @@ TEST(RecordingReaderThreads, PercentagePolledDuringTheWalkOnlyMovesForward) {
     RecordingBuilder builder;
     for (int i = 0; i < 3000; ++i) {
         builder.video(static_cast<std::uint32_t>(i % 16), testPayload(2000 + i % 7, 1));
-        builder.audio(static_cast<std::uint32_t>(i % 16), testPayload(168, 2));
+        builder.audio(static_cast<std::uint32_t>(i % 16), testVoiceFrame(82, 2));
     }
     OpenedRecording recording(builder);
     ASSERT_TRUE(recording.opened());

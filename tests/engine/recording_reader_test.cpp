@@ -20,21 +20,43 @@ TEST(RecordingReaderOpen, RefusesWhatIsNotARecording) {
     EXPECT_FALSE(reader.Open(shortFile.c_str(), header.data()));
 }
 
-TEST(RecordingReaderOpen, ChecksEntryCountAndEndOffset) {
-    EXPECT_FALSE(OpenedRecording(RecordingBuilder().indexEntryCount(0)).opened());
-    EXPECT_FALSE(OpenedRecording(RecordingBuilder().indexEndOffset(1428)).opened());
-    EXPECT_FALSE(OpenedRecording(RecordingBuilder().indexEndOffset(0)).opened());
-    EXPECT_TRUE(OpenedRecording(RecordingBuilder().indexEndOffset(1429)).opened());
-    // Far beyond the file, or beyond 4 GB: the chain is not found, the file still opens.
-    EXPECT_TRUE(OpenedRecording(RecordingBuilder().indexEndOffset(0x1'0000'0000ull)).opened());
-    // N entries of 10 bytes must fit in 32 bits.
-    EXPECT_TRUE(OpenedRecording(RecordingBuilder().indexEntryCount(429496729)).opened());
-    EXPECT_FALSE(OpenedRecording(RecordingBuilder().indexEntryCount(429496730)).opened());
+// The index is the recorder's last write: a recording whose index is missing, broken or
+// beyond the end of the file opens, and says so; only a data area without a record does not.
+TEST(RecordingReaderOpen, OpensWhateverTheIndexSaysAndTellsWhatWasWrong) {
+    struct Case {
+        const char* name;
+        RecordingBuilder builder;
+        bool indexMissing, shorterThanHeader;
+    };
+    const auto withRecord = [] { return RecordingBuilder().video(0, testPayload(40)); };
+    Case cases[] = {
+        {"sound", withRecord(), false, false},
+        {"no entries", withRecord().indexEntryCount(0), true, false},
+        {"end at the header", withRecord().indexEndOffset(1428), true, false},
+        {"end zero", withRecord().indexEndOffset(0), true, false},
+        {"end just past the header", withRecord().indexEndOffset(1429), false, false},
+        {"end beyond 4 GB", withRecord().indexEndOffset(0x1'0000'0000ull), false, true},
+        {"entries past 32 bits", withRecord().indexEntryCount(429496730), false, false},
+    };
+    for (auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        OpenedRecording recording(c.builder);
+        ASSERT_TRUE(recording.opened());
+        EXPECT_EQ(recording.reader().damage().indexMissing, c.indexMissing);
+        EXPECT_EQ(recording.reader().damage().shorterThanHeader, c.shorterThanHeader);
+        EXPECT_EQ(recording.next().size(), 24u + 40);
+    }
+    EXPECT_FALSE(OpenedRecording(RecordingBuilder()).opened());
+    EXPECT_FALSE(OpenedRecording(RecordingBuilder().raw(Bytes(5000, 0x41))).opened());
+    EXPECT_FALSE(OpenedRecording(
+                     RecordingBuilder().record({.payload = testPayload(50), .declaredLength = 51}))
+                     .opened());
 }
 
 TEST(RecordingReaderOpen, HandsOverTheFileHeader) {
     OpenedRecording recording(
-        RecordingBuilder().videoStandard(1).channel(3, 2, 4).headerByte(700, 0xAB).video(0, {1}));
+        RecordingBuilder().videoStandard(1).channel(3, 2, 4).headerByte(700, 0xAB).video(
+            0, testPayload(4)));
     ASSERT_TRUE(recording.opened());
     EXPECT_EQ(recording.header()[13], 1);
     EXPECT_EQ(recording.header()[362], 2);
@@ -47,7 +69,7 @@ TEST(RecordingReaderOpen, FailedOpenLeavesNothingToRead) {
     OpenedRecording good(RecordingBuilder().video(0, testPayload(100)));
     ASSERT_TRUE(good.opened());
     TempPath bad("bad.h264");
-    RecordingBuilder().indexEntryCount(0).video(0, testPayload(100)).write(bad.path());
+    RecordingBuilder().raw(Bytes(100, 0x41)).write(bad.path());
 
     std::array<std::uint8_t, kFileHeaderSize> header{};
     EXPECT_FALSE(good.reader().Open(bad.c_str(), header.data()));
@@ -63,8 +85,10 @@ TEST(RecordingReaderHeader, PictureSizeByCodeAndVideoStandard) {
     for (const Case c :
          {Case{1, 0, 704, 576}, Case{1, 1, 352, 288}, Case{1, 2, 704, 288}, Case{1, 3, 0, 0},
           Case{0, 0, 640, 480}, Case{2, 1, 320, 240}, Case{255, 2, 640, 240}, Case{0, 200, 0, 0}}) {
-        OpenedRecording recording(
-            RecordingBuilder().videoStandard(c.standard).channel(16, c.code, 0));
+        OpenedRecording recording(RecordingBuilder()
+                                      .videoStandard(c.standard)
+                                      .channel(16, c.code, 0)
+                                      .video(0, testPayload(4)));
         ASSERT_TRUE(recording.opened());
         std::int32_t width = -1, height = -1;
         recording.reader().GetResolution(16, width, height);
@@ -78,15 +102,19 @@ TEST(RecordingReaderHeader, FrameRateByCodeAndVideoStandard) {
     const std::uint8_t ntsc[] = {0, 1, 2, 6, 15, 30, 25, 25};
     const std::uint8_t codes[] = {0, 1, 2, 3, 4, 5, 6, 9};
     for (std::size_t i = 0; i < std::size(codes); ++i) {
-        OpenedRecording palFile(RecordingBuilder().videoStandard(1).channel(1, 0, codes[i]));
-        OpenedRecording ntscFile(RecordingBuilder().videoStandard(0).channel(1, 0, codes[i]));
+        const Bytes frame = testPayload(4);
+        OpenedRecording palFile(
+            RecordingBuilder().videoStandard(1).channel(1, 0, codes[i]).video(0, frame));
+        OpenedRecording ntscFile(
+            RecordingBuilder().videoStandard(0).channel(1, 0, codes[i]).video(0, frame));
         EXPECT_EQ(palFile.reader().GetFrameRate(1), pal[i]) << int{codes[i]};
         EXPECT_EQ(ntscFile.reader().GetFrameRate(1), ntsc[i]) << int{codes[i]};
     }
 }
 
 TEST(RecordingReaderHeader, ChannelNumbersOutsideOneToSixteenGiveNothing) {
-    OpenedRecording recording(RecordingBuilder().channel(1, 0, 5).channel(16, 0, 5));
+    OpenedRecording recording(
+        RecordingBuilder().channel(1, 0, 5).channel(16, 0, 5).video(0, testPayload(4)));
     ASSERT_TRUE(recording.opened());
     for (const std::uint8_t channel : {0, 17, 255}) {
         std::int32_t width = -1, height = -1;
@@ -103,7 +131,7 @@ TEST(RecordingReaderWalk, ReadsEveryRecordInFileOrder) {
          .type = kVideoFrame,
          .audioChannel = 1,
          .payload = testPayload(5000, 1)},
-        {.channelIndex = 0, .type = kAudioFrame, .payload = testPayload(168, 2)},
+        {.channelIndex = 0, .type = kAudioFrame, .payload = testVoiceFrame(82, 2)},
         {.channelIndex = 15, .type = kVideoFrame, .keyMarker = 1, .payload = {}},
         {.channelIndex = 0x00525549, .type = 9, .payload = testPayload(30, 3)},
     };
@@ -130,45 +158,64 @@ TEST(RecordingReaderWalk, StepsOverIndexBlocksAsRecords) {
     EXPECT_EQ(recording.next(), recordBytes({.channelIndex = 2, .payload = testPayload(20)}));
 }
 
-TEST(RecordingReaderWalk, RecordsAcrossAndBeyondTheReadAheadBlock) {
-    // Payloads chosen so that records straddle 1 MiB boundaries, and one is larger than a
-    // whole read-ahead block.
+TEST(RecordingReaderWalk, RecordsAcrossBlocksUpToTheLargestThatFitsAFrameBuffer) {
+    // Records straddle the read-ahead blocks' boundaries; one claims more than any frame
+    // buffer holds, which no recorder writes: it is damage, and so is the length of the
+    // record that leads to it, as far as the walk can tell.
+    const std::size_t largest = kFrameBufferSize - kFrameHeaderSize;
     RecordingBuilder builder;
     std::vector<Bytes> payloads;
-    for (std::size_t size : {700'000u, 400'000u, 2'500'000u, 3u, 1'048'576u, 90'000u}) {
-        payloads.push_back(testPayload(size, static_cast<std::uint8_t>(payloads.size())));
-        builder.video(3, payloads.back());
+    std::vector<DamagedRange> ranges;
+    for (const std::size_t size : std::initializer_list<std::size_t>{
+             500'000, largest, 100, 2'500'000, 4, 300'000, 5, largest + 1, 400'000, 90'000}) {
+        const Bytes payload = testPayload(size, static_cast<std::uint8_t>(size));
+        if (size > largest) {
+            const std::uint64_t start = builder.size() - 24 - payloads.back().size();
+            payloads.pop_back();
+            ranges.push_back(
+                {start, builder.size() + 24 + size - start, builder.size() + 24 + size});
+        } else {
+            payloads.push_back(payload);
+        }
+        builder.video(3, payload);
     }
     OpenedRecording recording(builder);
     ASSERT_TRUE(recording.opened());
     for (int pass = 0; pass < 2; ++pass) {
         for (const Bytes& payload : payloads) {
-            EXPECT_EQ(recording.next(4'000'000),
-                      recordBytes({.channelIndex = 3, .payload = payload}));
+            EXPECT_EQ(recording.next(), recordBytes({.channelIndex = 3, .payload = payload}));
         }
-        EXPECT_TRUE(recording.next(4'000'000).empty());
+        EXPECT_TRUE(recording.next().empty());
+        const SourceDamage damage = recording.reader().damage();
+        EXPECT_EQ(damage.end, WalkEnd::EndOfFile);
+        ASSERT_EQ(damage.ranges.size(), ranges.size());
+        for (std::size_t i = 0; i < ranges.size(); ++i) {
+            EXPECT_EQ(damage.ranges[i].start, ranges[i].start);
+            EXPECT_EQ(damage.ranges[i].skipped, ranges[i].skipped);
+            EXPECT_EQ(damage.ranges[i].resumed, ranges[i].resumed);
+        }
         recording.reader().Rewind();
     }
 }
 
 // The conversion looks at records where they lie in the read-ahead block, also when one
-// begins in a block and ends in the next; a record the block cannot hold stops such a walk,
-// and a copying read still gets it.
+// begins in a block and ends in the next; a record larger than the caller's buffer stops
+// the walk there, and a larger buffer still gets it.
 TEST(RecordingReaderWalk, ViewsFollowRecordsAcrossBlocks) {
-    const Bytes payloads[] = {testPayload(700'000, 1), testPayload(400'000, 2)};
-    const Bytes large = testPayload(ReadAhead::kBlockSize, 3);
+    const Bytes payloads[] = {testPayload(500'000, 1), testPayload(400'000, 2)};
+    const Bytes large = testPayload(kFrameBufferSize - kFrameHeaderSize, 3);
     OpenedRecording recording(
         RecordingBuilder().video(3, payloads[0]).video(3, payloads[1]).video(3, large));
     ASSERT_TRUE(recording.opened());
     for (const Bytes& payload : payloads) {
         kinorex::FrameRecord view;
-        ASSERT_TRUE(recording.reader().viewFrame(ReadAhead::kBlockSize, view));
+        ASSERT_TRUE(recording.reader().viewFrame(500'024, view));
         EXPECT_EQ(Bytes(view.data(), view.data() + view.size()),
                   recordBytes({.channelIndex = 3, .payload = payload}));
     }
     kinorex::FrameRecord view;
-    EXPECT_FALSE(recording.reader().viewFrame(ReadAhead::kBlockSize, view));
-    EXPECT_EQ(recording.next(4'000'000), recordBytes({.channelIndex = 3, .payload = large}));
+    EXPECT_FALSE(recording.reader().viewFrame(500'024, view));
+    EXPECT_EQ(recording.next(), recordBytes({.channelIndex = 3, .payload = large}));
 }
 
 // Two walks that share their blocks look at one copy of each record; one that leaves holds
@@ -233,18 +280,24 @@ TEST(RecordingReaderWalk, CapacityOfTwentyFourOrLessReadsNothing) {
     EXPECT_EQ(recording.next(25), recordBytes({.channelIndex = 0}));
 }
 
-TEST(RecordingReaderWalk, RecordCutShortFails) {
-    OpenedRecording cutPayload(RecordingBuilder().video(0, {1}).record(
-        {.payload = testPayload(50), .declaredLength = 51}));
+TEST(RecordingReaderWalk, RecordCutShortEndsTheWalkAndSaysWhere) {
+    RecordingBuilder cutPayloadBuilder;
+    cutPayloadBuilder.video(0, testPayload(4));
+    const std::uint64_t cutAt = cutPayloadBuilder.size();
+    cutPayloadBuilder.record({.payload = testPayload(50), .declaredLength = 51});
+    OpenedRecording cutPayload(cutPayloadBuilder);
     ASSERT_TRUE(cutPayload.opened());
-    EXPECT_EQ(cutPayload.next().size(), 25u);
+    EXPECT_EQ(cutPayload.next().size(), 28u);
     EXPECT_TRUE(cutPayload.next().empty());
     EXPECT_EQ(cutPayload.reader().GetPositionPercent(), 100);
+    EXPECT_EQ(cutPayload.reader().damage().end, WalkEnd::CutShort);
+    EXPECT_EQ(cutPayload.reader().damage().cutShortAt, cutAt);
 
-    OpenedRecording cutHeader(RecordingBuilder().video(0, {1}).raw(testPayload(23)));
+    OpenedRecording cutHeader(RecordingBuilder().video(0, testPayload(4)).raw(testPayload(23)));
     ASSERT_TRUE(cutHeader.opened());
-    EXPECT_EQ(cutHeader.next().size(), 25u);
+    EXPECT_EQ(cutHeader.next().size(), 28u);
     EXPECT_TRUE(cutHeader.next().empty());
+    EXPECT_EQ(cutHeader.reader().damage().end, WalkEnd::CutShort);
 }
 
 TEST(RecordingReaderWalk, NothingToReadWithoutAnOpenFile) {
@@ -275,8 +328,8 @@ TEST(RecordingReaderWalk, OpeningAnotherFileForgetsTheFirst) {
 }
 
 TEST(RecordingReaderProgress, CountsBytesConsumedByTheWalk) {
-    // Two records of 1 MiB each: read-ahead runs a block ahead, the percentage must not.
-    const std::size_t payload = (1 << 20) - 24;
+    // Two records of 512 KiB each: read-ahead runs ahead, the percentage must not.
+    const std::size_t payload = kFrameBufferSize - kFrameHeaderSize;
     RecordingBuilder builder;
     builder.video(0, testPayload(payload)).video(0, testPayload(payload));
     const std::uint64_t fileSize = builder.size();
@@ -284,28 +337,31 @@ TEST(RecordingReaderProgress, CountsBytesConsumedByTheWalk) {
     ASSERT_TRUE(recording.opened());
 
     EXPECT_EQ(recording.reader().GetPositionPercent(), 1428 * 100 / fileSize);
-    recording.next(1 << 21);
-    EXPECT_EQ(recording.reader().GetPositionPercent(), (1428 + (1 << 20)) * 100 / fileSize);
-    recording.next(1 << 21);
+    recording.next();
+    EXPECT_EQ(recording.reader().GetPositionPercent(), (1428 + kFrameBufferSize) * 100 / fileSize);
+    recording.next();
     EXPECT_EQ(recording.reader().GetPositionPercent(), 100);
-    EXPECT_TRUE(recording.next(1 << 21).empty());
+    EXPECT_TRUE(recording.next().empty());
     EXPECT_EQ(recording.reader().GetPositionPercent(), 100);
     recording.reader().Rewind();
     EXPECT_EQ(recording.reader().GetPositionPercent(), 1428 * 100 / fileSize);
 }
 
-TEST(RecordingReaderProgress, FileGrowingDuringTheWalkCanPassOneHundred) {
+// Every decision of the walk is taken against the size the file had when it was opened, so
+// that walks of one recording take the same records even while it grows.
+TEST(RecordingReaderProgress, FileGrowingDuringTheWalkIsWalkedAsItWasOpened) {
     RecordingBuilder builder;
     builder.video(0, testPayload(1000));
     OpenedRecording recording(builder);
     ASSERT_TRUE(recording.opened());
 
-    EXPECT_EQ(recording.next().size(), 1024u);
     RecordingBuilder grown;
     grown.video(0, testPayload(1000)).video(0, testPayload(1000));
     grown.write(recording.path().path());
     EXPECT_EQ(recording.next().size(), 1024u);
-    EXPECT_GT(recording.reader().GetPositionPercent(), 100);
+    EXPECT_TRUE(recording.next().empty());
+    EXPECT_EQ(recording.reader().GetPositionPercent(), 100);
+    EXPECT_EQ(recording.reader().damage().end, WalkEnd::EndOfFile);
 }
 
 }  // namespace

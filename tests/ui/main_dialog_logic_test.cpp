@@ -118,7 +118,10 @@ public:
         return fourChannels;
     }
 
+    std::vector<std::string> describeDamage() const override { return damage; }
+
     std::vector<std::string> losses;
+    std::vector<std::string> damage;
     std::map<std::string, std::optional<RecordingContents>> contents;
 
 private:
@@ -291,6 +294,19 @@ TEST_F(MainDialogLogicTest, LossesAreListedInAWarningAfterFinish) {
     EXPECT_EQ(log, (Log{"disarm 1000", "position 100", "Stop", "position 0", "message Finish",
                         "warning Not everything could be written:\n" + converter.losses[0] + "\n" +
                             converter.losses[1],
+                        "start on", "stop off"}));
+}
+
+TEST_F(MainDialogLogicTest, DamageIsListedBeforeTheLossesInOneWarning) {
+    startConverting();
+    converter.finished = 1;
+    converter.damage = {"rec.h264: damaged at byte 69,391: 190 bytes skipped"};
+    converter.losses = {"/avi/rec_1.avi: No space left on device; 8 of 20 frames not written"};
+    logic.timerTick(MainDialogLogic::kProgressTimerId);
+    EXPECT_EQ(log, (Log{"disarm 1000", "position 100", "Stop", "position 0", "message Finish",
+                        "warning The recording was damaged; everything else was converted:\n" +
+                            converter.damage[0] + "\n\nNot everything could be written:\n" +
+                            converter.losses[0],
                         "start on", "stop off"}));
 }
 

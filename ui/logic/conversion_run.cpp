@@ -41,8 +41,17 @@ void ConversionRun::noteLosses(const std::vector<std::string>& lines) {
     losses_.insert(losses_.end(), lines.begin(), lines.end());
 }
 
+void ConversionRun::noteDamage(const std::vector<std::string>& lines) {
+    damage_.insert(damage_.end(), lines.begin(), lines.end());
+}
+
 std::string ConversionRun::warningText() const {
     std::string text;
+    // Damage first: it explains frames missing from files that were otherwise written.
+    addSection(text,
+               single() ? "The recording was damaged; everything else was converted:"
+                        : "Some recordings were damaged; everything else was converted:",
+               damage_);
     addSection(text, "Not everything could be written:", losses_);
     if (!single()) {
         addSection(text, "These recordings could not be converted:", failed_);

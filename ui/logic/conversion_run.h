@@ -33,6 +33,8 @@ public:
     void noteFailed(const std::string& recording) { failed_.push_back(recording); }
     // Lines about one recording's files from the conversion report.
     void noteLosses(const std::vector<std::string>& lines);
+    // Lines about one recording's damage, such as "rec.h264: damaged at byte 69,391: ...".
+    void noteDamage(const std::vector<std::string>& lines);
 
     // The warning after the run; empty when nothing went wrong. A single recording that
     // failed has its own message, so it is not listed again.
@@ -46,6 +48,7 @@ private:
     std::size_t index_ = 0;
     std::size_t converted_ = 0;
     std::vector<std::string> losses_;
+    std::vector<std::string> damage_;
     std::vector<std::string> failed_;
 };
 

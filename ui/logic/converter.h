@@ -43,6 +43,9 @@ public:
     // readable recording. Called only while no conversion runs, and then from a thread of
     // its own, so that a slow disk does not freeze the window.
     virtual std::optional<RecordingContents> inspect(const std::string& sourcePath) = 0;
+    // After Stop: one line per damaged stretch or fault of the recording; empty when it
+    // was whole.
+    virtual std::vector<std::string> describeDamage() const { return {}; }
 };
 
 }  // namespace kinorex

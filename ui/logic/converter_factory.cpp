@@ -1,4 +1,7 @@
 #include "converter_factory.h"
+
+#include <filesystem>
+
 #include "ps2avi.h"
 
 namespace kinorex {
@@ -11,6 +14,7 @@ class Ps2aviConverter final : public Converter {
 public:
     int Start(const char* sourcePath, std::uint32_t channelMask,
               const char* outputPrefix) override {
+        sourceName_ = std::filesystem::path(sourcePath).filename().string();
         return converter_.Start(sourcePath, channelMask, outputPrefix);
     }
     void setOutputFormat(OutputFormat format) override { converter_.setOutputFormat(format); }
@@ -29,9 +33,13 @@ public:
         }
         return contents;
     }
+    std::vector<std::string> describeDamage() const override {
+        return kinorex::describeDamage(converter_.report().source, sourceName_);
+    }
 
 private:
     PS2AVI converter_;
+    std::string sourceName_;
 };
 
 }  // namespace

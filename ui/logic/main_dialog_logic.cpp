@@ -198,6 +198,7 @@ void MainDialogLogic::timerTick(int timerId) {
 }
 
 void MainDialogLogic::collectProblems() {
+    run_->noteDamage(converter_.describeDamage());
     run_->noteLosses(converter_.describeLosses());
 }
 
