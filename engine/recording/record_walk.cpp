@@ -241,7 +241,7 @@ void RecordWalk::end(WalkEnd why, std::uint64_t at) {
 bool RecordWalk::damageOnlyFollows(std::uint64_t position, const RecordLook& look,
                                    std::optional<std::uint64_t> found) {
     const std::uint64_t end = position + look.size;
-    if (end > found.value_or(fileSize_) || end >= fileSize_) {
+    if (end > found.value_or(fileSize_) || end >= fileSize_ || end > readableEnd(position)) {
         return false;
     }
     const auto around = bytesAt(end - 1, 2, trailerScratch_);
