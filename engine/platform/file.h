@@ -28,7 +28,15 @@ public:
     bool seek(std::uint64_t offset);
     std::optional<std::uint64_t> size() const;
 
+    // For tests of how a conversion survives a failing disk: from now on, every read of any
+    // file that touches bytes [from, to) fails as a bad sector's does. (0, 0) ends it.
+    static void failReadsForTesting(std::uint64_t from, std::uint64_t to);
+
 private:
+    // The position the next read starts at; only asked for while reads are made to fail.
+    std::optional<std::uint64_t> position() const;
+    bool readFailsForTesting(std::size_t count) const;
+
     // One read of the platform: may deliver fewer bytes than asked for anywhere, and 0
     // only at the end of the file; nothing on an error.
     std::optional<std::size_t> readSome(void* buffer, std::size_t count);

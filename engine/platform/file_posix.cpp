@@ -104,6 +104,11 @@ bool File::seek(std::uint64_t offset) {
     return ::lseek(descriptor(handle_), static_cast<off_t>(offset), SEEK_SET) >= 0;
 }
 
+std::optional<std::uint64_t> File::position() const {
+    const off_t at = ::lseek(descriptor(handle_), 0, SEEK_CUR);
+    return at < 0 ? std::nullopt : std::optional<std::uint64_t>(static_cast<std::uint64_t>(at));
+}
+
 std::optional<std::uint64_t> File::size() const {
     struct stat status {};
     if (!isOpen() || ::fstat(descriptor(handle_), &status) != 0) {

@@ -67,6 +67,14 @@ bool File::seek(std::uint64_t offset) {
     return SetFilePointerEx(native(handle_), distance, nullptr, FILE_BEGIN) != 0;
 }
 
+std::optional<std::uint64_t> File::position() const {
+    LARGE_INTEGER at{};
+    if (!SetFilePointerEx(native(handle_), LARGE_INTEGER{}, &at, FILE_CURRENT)) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint64_t>(at.QuadPart);
+}
+
 std::optional<std::uint64_t> File::size() const {
     LARGE_INTEGER size{};
     if (!isOpen() || !GetFileSizeEx(native(handle_), &size)) {

@@ -74,7 +74,7 @@ void ReadAhead::reset() {
 }
 
 bool ReadAhead::fill(std::size_t count) {
-    block_ = source_->fetch(walk_, file_, position_, count);
+    block_ = source_->fetch(walk_, file_, position_, count, readableEnd_);
     return block_ != nullptr;
 }
 

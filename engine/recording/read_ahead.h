@@ -40,6 +40,8 @@ public:
     std::optional<std::size_t> read(void* buffer, std::size_t count);
 
     void seek(std::uint64_t position) { position_ = position; }
+    // Blocks read from now on stop short of `end`: bytes there are known to be unreadable.
+    void readNoFurtherThan(std::uint64_t end) { readableEnd_ = end; }
     std::uint64_t position() const { return position_; }
 
     // Takes blocks from `source` from now on, or from a source of its own for nullptr. A
@@ -60,6 +62,7 @@ private:
     int walk_ = 0;  // this reader's number at the source
     std::shared_ptr<const ReadBlock> block_;
     std::uint64_t position_ = 0;
+    std::uint64_t readableEnd_ = UINT64_MAX;
 };
 
 }  // namespace kinorex

@@ -81,7 +81,8 @@ std::shared_ptr<const ReadBlock> BlockSource::takeWaiting(int walk, std::uint64_
 }
 
 std::shared_ptr<const ReadBlock> BlockSource::fetch(int walk, platform::File& file,
-                                                    std::uint64_t position, std::size_t count) {
+                                                    std::uint64_t position, std::size_t count,
+                                                    std::uint64_t readableEnd) {
     std::unique_lock guard(lock_);
     if (auto block = takeWaiting(walk, position, count, guard)) {
         return block;
@@ -89,13 +90,14 @@ std::shared_ptr<const ReadBlock> BlockSource::fetch(int walk, platform::File& fi
     // Two walks never wait for each other: what one has read lies behind it and ahead of the
     // other, and the other drops what lies behind itself.
     taken_.wait(guard, [&] { return walks_ < 2 || waitingReadBy(walk) < kMaxAhead; });
-    return readBlock(walk, file, position, count, guard);
+    return readBlock(walk, file, position, count, readableEnd, guard);
 }
 
 // Announces the block before reading it, so that the other walk, arriving meanwhile, waits
 // for it rather than reading it too.
 std::shared_ptr<ReadBlock> BlockSource::readBlock(int walk, platform::File& file,
                                                   std::uint64_t position, std::size_t count,
+                                                  std::uint64_t readableEnd,
                                                   std::unique_lock<std::mutex>& guard) {
     std::shared_ptr<ReadBlock> block;
     try {
@@ -110,8 +112,10 @@ std::shared_ptr<ReadBlock> BlockSource::readBlock(int walk, platform::File& file
     guard.unlock();
     std::optional<std::size_t> got;
     if (file.seek(position)) {
+        const std::size_t asked = std::clamp(count, ReadBlock::kUsualRead, ReadBlock::kCapacity);
         got = file.read(block->bytes.get(),
-                        std::clamp(count, ReadBlock::kUsualRead, ReadBlock::kCapacity));
+                        static_cast<std::size_t>(std::min<std::uint64_t>(
+                            asked, readableEnd - std::min(position, readableEnd))));
     }
     block->length = got.value_or(0);
     guard.lock();

@@ -42,8 +42,10 @@ public:
     // A block from `position` with at least `count` bytes (at most kCapacity) where the file
     // has them, read through `file` unless another walk has read it already. Nothing on a
     // read error or when memory runs out.
+    // The read stops short of `readableEnd`, where the walk knows the disk fails.
     std::shared_ptr<const ReadBlock> fetch(int walk, platform::File& file, std::uint64_t position,
-                                           std::size_t count);
+                                           std::size_t count,
+                                           std::uint64_t readableEnd = UINT64_MAX);
 
 private:
     static constexpr std::size_t kMaxAhead = 4;
@@ -77,7 +79,8 @@ private:
                                                  std::unique_lock<std::mutex>& guard);
     std::size_t waitingReadBy(int walk) const;
     std::shared_ptr<ReadBlock> readBlock(int walk, platform::File& file, std::uint64_t position,
-                                         std::size_t count, std::unique_lock<std::mutex>& guard);
+                                         std::size_t count, std::uint64_t readableEnd,
+                                         std::unique_lock<std::mutex>& guard);
     std::shared_ptr<ReadBlock> newBlock();
 
     std::shared_ptr<Spares> spares_ = std::make_shared<Spares>();

@@ -16,6 +16,8 @@ constexpr std::size_t kCandidateBytes = 8;
 // Where a record's first bytes hold a zero: a frame header's channel index is below 16, an
 // index block's magic ends in one.
 constexpr std::size_t kZeroAt = 3;
+// The smallest piece a read error is narrowed down to: a disk's sector or page.
+constexpr std::size_t kUnreadablePiece = 4096;
 
 bool beginsIndexBlock(const std::uint8_t* at) {
     return std::memcmp(at, kIndexHeaderMagic, sizeof kIndexHeaderMagic) == 0;
@@ -38,14 +40,86 @@ void RecordWalk::rewind() {
     ended_ = false;
     resumeAt_.reset();
     readFailedAt_.reset();
+    unreadable_.clear();
+    unreadableTail_.reset();
+}
+
+std::uint64_t RecordWalk::readableEnd(std::uint64_t position) const {
+    for (const Unreadable& stretch : unreadable_) {
+        if (position < stretch.end) {
+            return std::max(position, stretch.start);
+        }
+    }
+    return fileSize_;
+}
+
+std::optional<std::span<const std::uint8_t>> RecordWalk::peek(std::size_t count) {
+    const std::uint64_t position = readAhead_.position();
+    const std::uint64_t end = readableEnd(position);
+    if (position >= end) {
+        return std::span<const std::uint8_t>{};
+    }
+    readAhead_.readNoFurtherThan(end);
+    return readAhead_.peek(
+        static_cast<std::size_t>(std::min<std::uint64_t>(count, end - position)));
+}
+
+bool RecordWalk::readable(std::uint64_t position, std::size_t count,
+                          std::vector<std::uint8_t>& buffer) {
+    buffer.resize(count);
+    return file_.seek(position) && file_.read(buffer.data(), count).has_value();
+}
+
+bool RecordWalk::skipUnreadable(std::uint64_t failedAt) {
+    std::vector<std::uint8_t> buffer;
+    // Halves the failing read at 4 KB boundaries of the file, as a disk fails whole sectors,
+    // until it lies within one piece: the first unreadable piece.
+    const auto pieceEnd = [](std::uint64_t at) {
+        return (at / kUnreadablePiece + 1) * kUnreadablePiece;
+    };
+    std::uint64_t from = failedAt;
+    std::uint64_t to =
+        failedAt + std::min<std::uint64_t>(ReadBlock::kCapacity, readableEnd(failedAt) - failedAt);
+    if (to == from || readable(from, static_cast<std::size_t>(to - from), buffer)) {
+        return false;  // it reads now: going on would read it again and again
+    }
+    while (to > pieceEnd(from)) {
+        const std::uint64_t middle = std::max(
+            pieceEnd(from), (from + (to - from) / 2) / kUnreadablePiece * kUnreadablePiece);
+        if (readable(from, static_cast<std::size_t>(middle - from), buffer)) {
+            from = middle;
+        } else {
+            to = middle;
+        }
+    }
+    // The stretch goes on up to the first piece that reads again.
+    std::uint64_t end = std::min(pieceEnd(from), fileSize_);
+    while (end < fileSize_ && !readable(end,
+                                        static_cast<std::size_t>(std::min<std::uint64_t>(
+                                            kUnreadablePiece, fileSize_ - end)),
+                                        buffer)) {
+        end += kUnreadablePiece;
+    }
+    if (end >= fileSize_) {
+        // Nothing after it can be read: the walk takes what lies before it, and ends there.
+        end = fileSize_;
+        unreadableTail_ = from;
+    }
+    const auto after =
+        std::find_if(unreadable_.begin(), unreadable_.end(),
+                     [&](const Unreadable& stretch) { return stretch.start > from; });
+    unreadable_.insert(after, Unreadable{from, end});
+    readFailedAt_.reset();
+    return true;
 }
 
 std::span<const std::uint8_t> RecordWalk::bytesAt(std::uint64_t position, std::size_t count,
                                                   std::span<std::uint8_t> scratch) {
-    if (position >= fileSize_) {
+    const std::uint64_t end = readableEnd(position);
+    if (position >= end) {
         return {};
     }
-    count = static_cast<std::size_t>(std::min<std::uint64_t>(count, fileSize_ - position));
+    count = static_cast<std::size_t>(std::min<std::uint64_t>(count, end - position));
     if (const auto held = readAhead_.heldAt(position); held.size() >= count) {
         return held.first(count);
     }
@@ -64,7 +138,7 @@ std::span<const std::uint8_t> RecordWalk::bytesAt(std::uint64_t position, std::s
 
 RecordLook RecordWalk::lookAt(std::uint64_t position) {
     const auto head = bytesAt(position, kHeadSize, headScratch_);
-    return lookAtRecord(head, fileSize_ - position, [&](std::uint64_t blockSize) {
+    return lookAtRecord(head, readableEnd(position) - position, [&](std::uint64_t blockSize) {
         const auto tail = bytesAt(position + blockSize - trailerScratch_.size(),
                                   trailerScratch_.size(), trailerScratch_);
         return tail.size() == trailerScratch_.size() &&
@@ -77,7 +151,7 @@ RecordLook RecordWalk::lookAt(std::uint64_t position) {
 
 bool RecordWalk::confirmed(std::uint64_t position) {
     for (int hop = 0; hop < kChainHops; ++hop) {
-        if (position == fileSize_) {
+        if (position == readableEnd(position)) {
             return true;
         }
         const RecordLook look = lookAt(position);
@@ -97,14 +171,21 @@ bool RecordWalk::confirmed(std::uint64_t position) {
 std::optional<std::uint64_t> RecordWalk::findRecord(std::uint64_t from) {
     for (std::uint64_t at = from; fileSize_ - std::min(at, fileSize_) >= kCandidateBytes;) {
         readAhead_.seek(at);  // the progress shows the search moving on
-        const auto window = readAhead_.peek(
-            static_cast<std::size_t>(std::min<std::uint64_t>(kScanWindow, fileSize_ - at)));
+        const auto window = peek(kScanWindow);
         if (!window) {
             readFailedAt_ = at;
             return std::nullopt;
         }
         if (window->size() < kCandidateBytes) {
-            break;
+            if (readableEnd(at) == fileSize_) {
+                break;
+            }
+            // On past the unreadable stretch, which holds no record.
+            const auto stretch =
+                std::find_if(unreadable_.begin(), unreadable_.end(),
+                             [&](const Unreadable& unreadable) { return at < unreadable.end; });
+            at = stretch->end;
+            continue;
         }
         const std::uint8_t* bytes = window->data();
         const std::size_t candidates = window->size() - kCandidateBytes + 1;
@@ -160,7 +241,7 @@ void RecordWalk::end(WalkEnd why, std::uint64_t at) {
 bool RecordWalk::damageOnlyFollows(std::uint64_t position, const RecordLook& look,
                                    std::optional<std::uint64_t> found) {
     const std::uint64_t end = position + look.size;
-    if (end > found.value_or(fileSize_) || end >= fileSize_) {
+    if (end > found.value_or(fileSize_) || end >= fileSize_ || end > readableEnd(position)) {
         return false;
     }
     const auto around = bytesAt(end - 1, 2, trailerScratch_);
@@ -176,7 +257,7 @@ bool RecordWalk::recover(std::uint64_t position, const RecordLook& look, std::ui
     std::uint64_t damageStart = position;
     if (look.convincing && look.size <= capacity && damageOnlyFollows(position, look, found)) {
         readAhead_.seek(position);
-        const auto bytes = readAhead_.peek(static_cast<std::size_t>(look.size));
+        const auto bytes = peek(static_cast<std::size_t>(look.size));
         if (!bytes || bytes->size() != look.size) {
             readFailedAt_ = position;
             return false;
@@ -190,6 +271,8 @@ bool RecordWalk::recover(std::uint64_t position, const RecordLook& look, std::ui
             damage_.addRange(damageStart, *found);
         }
         resumeAt_ = *found;
+    } else if (unreadableTail_) {
+        end(WalkEnd::ReadError, *unreadableTail_);
     } else if (look.runsPastEnd && damageStart == position) {
         end(WalkEnd::CutShort, position);
     } else {
@@ -204,6 +287,15 @@ bool RecordWalk::recover(std::uint64_t position, const RecordLook& look, std::ui
 bool RecordWalk::next(std::uint32_t capacity, std::size_t most, std::vector<FrameRecord>& records) {
     records.clear();
     while (!ended_ && records.size() < most) {
+        if (readFailed()) {
+            if (!records.empty()) {
+                break;  // their bytes stay in the block until the next call
+            }
+            if (!skipUnreadable(*readFailedAt_)) {
+                end(WalkEnd::ReadError, *readFailedAt_);
+                break;
+            }
+        }
         if (resumeAt_) {
             readAhead_.seek(*resumeAt_);
             resumeAt_.reset();
@@ -213,13 +305,13 @@ bool RecordWalk::next(std::uint32_t capacity, std::size_t most, std::vector<Fram
             end(WalkEnd::EndOfFile, position);
             break;
         }
-        const auto headSize =
-            static_cast<std::size_t>(std::min<std::uint64_t>(kHeadSize, fileSize_ - position));
+        const auto headSize = static_cast<std::size_t>(
+            std::min<std::uint64_t>(kHeadSize, readableEnd(position) - position));
         if (readAhead_.held().size() < headSize) {
             if (!records.empty()) {
                 break;
             }
-            readAhead_.peek(headSize);
+            peek(headSize);
         }
         const RecordLook look = lookAt(position);
         if (look.plausible && readAhead_.held().size() < look.size + headSize) {
@@ -227,11 +319,10 @@ bool RecordWalk::next(std::uint32_t capacity, std::size_t most, std::vector<Fram
                 break;
             }
             // The record and the head of the next one in one block.
-            const auto got = readAhead_.peek(static_cast<std::size_t>(
-                std::min<std::uint64_t>(look.size + kHeadSize, fileSize_ - position)));
+            const auto got = peek(static_cast<std::size_t>(look.size + kHeadSize));
             if (!got) {
-                end(WalkEnd::ReadError, position);
-                break;
+                readFailedAt_ = position;
+                continue;
             }
             if (got->size() < look.size) {
                 end(WalkEnd::CutShort, position);  // the file shrank since it was opened
@@ -247,8 +338,7 @@ bool RecordWalk::next(std::uint32_t capacity, std::size_t most, std::vector<Fram
             continue;
         }
         if (readFailed()) {
-            end(WalkEnd::ReadError, *readFailedAt_);
-            break;
+            continue;
         }
         if (!records.empty()) {
             break;  // the damage is dealt with on the next call
@@ -257,7 +347,7 @@ bool RecordWalk::next(std::uint32_t capacity, std::size_t most, std::vector<Fram
             break;
         }
         if (readFailed()) {
-            end(WalkEnd::ReadError, *readFailedAt_);
+            readAhead_.seek(position);  // the walk judges this position again
         }
     }
     return !records.empty();

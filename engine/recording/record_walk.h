@@ -68,6 +68,16 @@ private:
     bool damageOnlyFollows(std::uint64_t position, const RecordLook& look,
                            std::optional<std::uint64_t> found);
     void end(WalkEnd why, std::uint64_t at);
+    // Where the bytes readable from `position` on end: at the next stretch the disk failed
+    // to read, else at the end of the file; `position` itself inside such a stretch.
+    std::uint64_t readableEnd(std::uint64_t position) const;
+    // The read-ahead's next `count` bytes, short of any unreadable stretch.
+    std::optional<std::span<const std::uint8_t>> peek(std::size_t count);
+    // After a read failed at `failedAt`: narrows the unreadable stretch down to the 4 KB
+    // pieces that fail, so that the walk steps over just those, or ends at them where nothing
+    // after them can be read. False where the failure cannot be found again.
+    bool skipUnreadable(std::uint64_t failedAt);
+    bool readable(std::uint64_t position, std::size_t count, std::vector<std::uint8_t>& buffer);
     bool readFailed() const { return readFailedAt_.has_value(); }
 
     ReadAhead& readAhead_;
@@ -78,6 +88,14 @@ private:
     // Where to go on once the record kept before a damaged stretch has been handed out.
     std::optional<std::uint64_t> resumeAt_;
     std::optional<std::uint64_t> readFailedAt_;
+    // Stretches the disk failed to read, in file order; the walk takes them for damage.
+    struct Unreadable {
+        std::uint64_t start;
+        std::uint64_t end;
+    };
+    std::vector<Unreadable> unreadable_;
+    // Where the last stretch begins when it runs to the end of the file.
+    std::optional<std::uint64_t> unreadableTail_;
     std::array<std::uint8_t, kHeadSize> headScratch_{};
     std::array<std::uint8_t, 12> trailerScratch_{};
 };

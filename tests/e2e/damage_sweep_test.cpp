@@ -14,6 +14,7 @@
 #include "avi_layout.h"
 #include "little_endian.h"
 #include "media_files.h"
+#include "platform/file.h"
 #include "ps2avi.h"
 #include "recording/recording_reader.h"
 #include "recording_generator.h"
@@ -47,11 +48,23 @@ std::vector<Record> walk(const std::string& path) {
     return records;
 }
 
-// What a damage does to the file, and which records it touches (in the whole file's
-// offsets).
+// What a damage does to the file, which records it touches (in the whole file's offsets),
+// and which of its bytes the disk cannot read.
 struct Damage {
     Bytes bytes;
     std::function<bool(const Record&)> touched;
+    std::uint64_t unreadableFrom = 0, unreadableTo = 0;
+};
+
+// Reads of those bytes fail, as a bad disk's do, while the object lives.
+class FailingReads {
+public:
+    explicit FailingReads(const Damage& damage) {
+        platform::File::failReadsForTesting(damage.unreadableFrom, damage.unreadableTo);
+    }
+    ~FailingReads() { platform::File::failReadsForTesting(0, 0); }
+    FailingReads(const FailingReads&) = delete;
+    FailingReads& operator=(const FailingReads&) = delete;
 };
 
 // The first record at or after `fraction` of the records whose predecessor is a video frame
@@ -96,6 +109,11 @@ Damage zeroedSector(const Bytes& whole, const std::vector<Record>& records) {
     Bytes bytes(whole);
     std::fill_n(bytes.begin() + static_cast<std::ptrdiff_t>(from), 4096, 0);
     return {bytes, overlapping(from, from + 4096)};
+}
+
+Damage unreadableSector(const Bytes& whole, const std::vector<Record>& records) {
+    const std::uint64_t from = records[recordNear(records, 0.45)].start / 4096 * 4096;
+    return {whole, overlapping(from, from + 4096), from, from + 4096};
 }
 
 Damage damagedLength(const Bytes& whole, const std::vector<Record>& records) {
@@ -162,6 +180,7 @@ TEST(DamageSweep, EveryRecordTheDamageDidNotTouchIsConvertedAndNothingElse) {
         {"cut", cut, false, false},
         {"inserted garbage", garbage, false, false},
         {"zeroed sector", zeroedSector, false, false},
+        {"unreadable sector", unreadableSector, false, false},
         {"damaged length", damagedLength, false, false},
         {"zeroed header", zeroedHeader, false, false},
         {"power cut", powerCut, true, true},
@@ -175,6 +194,7 @@ TEST(DamageSweep, EveryRecordTheDamageDidNotTouchIsConvertedAndNothingElse) {
                    static_cast<std::streamsize>(damage.bytes.size()));
         const std::string prefix = (dir.path() / "out").string();
 
+        const FailingReads failing(damage);
         PS2AVI converter;
         ASSERT_EQ(converter.Start(path.c_str(), 0b11, prefix.c_str()), 1);
         ASSERT_TRUE(test::waitUntil([&] { return converter.IsFinished() != 0; }));

@@ -300,6 +300,76 @@ TEST(RecordingReaderWalk, RecordCutShortEndsTheWalkAndSaysWhere) {
     EXPECT_EQ(cutHeader.reader().damage().end, WalkEnd::CutShort);
 }
 
+// Reads that touch the given bytes fail, as a bad disk's do, while the object lives.
+class FailingReads {
+public:
+    FailingReads(std::uint64_t from, std::uint64_t to) {
+        platform::File::failReadsForTesting(from, to);
+    }
+    ~FailingReads() { platform::File::failReadsForTesting(0, 0); }
+    FailingReads(const FailingReads&) = delete;
+    FailingReads& operator=(const FailingReads&) = delete;
+};
+
+TEST(RecordingReaderWalk, ReadErrorsCostOnlyTheRecordsTheyTouch) {
+    constexpr int kRecords = 400;
+    RecordingBuilder builder;
+    std::vector<std::uint64_t> starts;
+    for (int i = 0; i < kRecords; ++i) {
+        starts.push_back(builder.size());
+        builder.video(i % 16, testPayload(1000 + i % 7, static_cast<std::uint8_t>(i)));
+    }
+    const Bytes file = builder.bytes();
+    const std::uint64_t size = file.size();
+    const std::uint64_t middle = size / 2 / 4096 * 4096;  // a disk fails whole sectors
+    const struct {
+        const char* name;
+        std::uint64_t from;
+        std::uint64_t to;
+        WalkEnd end;
+    } cases[] = {
+        {"4 KB in the middle", middle, middle + 4096, WalkEnd::EndOfFile},
+        {"everything from the middle on", middle, size, WalkEnd::ReadError},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        OpenedRecording recording(builder);
+        ASSERT_TRUE(recording.opened());
+        const FailingReads failing(c.from, c.to);
+        std::vector<Bytes> walked;
+        for (Bytes record = recording.next(); !record.empty(); record = recording.next()) {
+            walked.push_back(std::move(record));
+        }
+        const SourceDamage damage = recording.reader().damage();
+        EXPECT_EQ(damage.end, c.end);
+        EXPECT_TRUE(damage.damaged());
+        std::size_t taken = 0;
+        for (int i = 0; i < kRecords; ++i) {
+            const std::uint64_t end = i + 1 < kRecords ? starts[i + 1] : size;
+            const Bytes expected(file.begin() + static_cast<std::ptrdiff_t>(starts[i]),
+                                 file.begin() + static_cast<std::ptrdiff_t>(end));
+            const bool touched = starts[i] < c.to && starts[i] + expected.size() > c.from;
+            if (touched || (c.end == WalkEnd::ReadError && starts[i] >= c.from)) {
+                continue;
+            }
+            ASSERT_LT(taken, walked.size()) << "record " << i;
+            EXPECT_EQ(walked[taken++], expected) << "record " << i;
+        }
+        EXPECT_EQ(taken, walked.size());
+        if (c.end == WalkEnd::EndOfFile) {
+            EXPECT_FALSE(damage.failed());
+            ASSERT_EQ(damage.ranges.size(), 1u);
+            EXPECT_LE(damage.ranges[0].start, c.from);
+            EXPECT_GE(damage.ranges[0].resumed, c.to);
+            EXPECT_LT(damage.ranges[0].skipped, 4096u + 2 * 1030);
+        } else {
+            EXPECT_TRUE(damage.failed());
+            EXPECT_EQ(damage.endedAt, c.from);
+            EXPECT_TRUE(damage.ranges.empty());
+        }
+    }
+}
+
 TEST(RecordingReaderWalk, NothingToReadWithoutAnOpenFile) {
     RecordingReader reader;
     std::uint8_t buffer[64];
