@@ -8,7 +8,6 @@
 #include "channel_parts.h"
 #include "channel_scan.h"
 #include "lane_walk.h"
-#include "platform/file.h"
 #include "recording/recording_reader.h"
 
 namespace kinorex {
@@ -126,9 +125,7 @@ int PS2AVI::Start(const char* sourcePath, std::uint32_t channelMask, const char*
         return 0;
     }
     files_->reader.Rewind();
-    platform::File source;
-    const auto recordingBytes = source.openForSharedRead(sourcePath) ? source.size() : std::nullopt;
-    createOutputs(channelMask, outputPrefix, recordingBytes.value_or(0));
+    createOutputs(channelMask, outputPrefix, files_->reader.fileSize());
     openSecondLane(sourcePath);
 
     stopRequest_ = 0;
