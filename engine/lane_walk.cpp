@@ -1,14 +1,8 @@
 #include "lane_walk.h"
 
-#include <new>
-#include <thread>
-
 namespace kinorex {
 
 namespace {
-
-// viewFrames hands out at most a read-ahead block of records of 24 bytes or more.
-constexpr std::size_t kMostRecordsPerBlock = ReadAhead::kBlockSize / kFrameHeaderSize + 1;
 
 // A voice frame declares its payload length in 16-bit words; a record cut
 // shorter than that would have the decoder read stale bytes of an earlier record.
@@ -22,22 +16,22 @@ bool holdsWholeVoiceFrame(const FrameRecord& record) {
 
 }  // namespace
 
-void LaneWalk::run(RecordingReader& reader, const std::atomic<std::int32_t>& stop) {
-    try {
-        records_.reserve(kMostRecordsPerBlock);
-        voiceFrames_.reserve(kFramesPerDecode);
-    } catch (const std::bad_alloc&) {
-        return;
-    }
-    while (!stop && reader.viewFrames(kFrameBufferSize, records_)) {
-        for (std::span<const FrameRecord> rest(records_); !rest.empty();) {
-            const std::size_t count = decodeVoice(rest);
-            writeRecords(rest.first(count));
-            rest = rest.subspan(count);
-        }
-        // A block's records are a fraction of a millisecond of work: often enough to let a
-        // busy machine's other threads in.
-        std::this_thread::yield();
+LaneWalk::LaneWalk(std::array<ChannelParts, kChannelCount>& channels,
+                   const std::array<std::uint16_t, kChannelCount>& audioTargets,
+                   std::uint16_t outputs, std::int16_t* pcm)
+    : channels_(channels),
+      audioTargets_(audioTargets),
+      outputs_(outputs),
+      voiceSources_(voiceSourcesOf(audioTargets, outputs)),
+      pcm_(pcm) {
+    voiceFrames_.reserve(kFramesPerDecode);
+}
+
+void LaneWalk::take(std::span<const FrameRecord> records) {
+    while (!records.empty()) {
+        const std::size_t count = decodeVoice(records);
+        writeRecords(records.first(count));
+        records = records.subspan(count);
     }
 }
 

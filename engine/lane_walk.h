@@ -1,7 +1,6 @@
 #pragma once
 
 #include <array>
-#include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <span>
@@ -12,14 +11,13 @@
 #include "channel_table.h"
 #include "hi_voice.h"
 #include "recording/frame_record.h"
-#include "recording/recording_reader.h"
 
 namespace kinorex {
 
-// One lane of a conversion: walks the recording and writes what belongs to its outputs,
-// video frames as they are, voice frames decoded to PCM. Records come a read-ahead block at a
-// time, and the voice frames among them are decoded many at once, which lets the decoder work
-// on several side by side.
+// One lane of a conversion: writes what belongs to its outputs of the records the walk
+// hands it, video frames as they are, voice frames decoded to PCM. Records come a read-ahead
+// block at a time, and the voice frames among them are decoded many at once, which lets the
+// decoder work on several side by side.
 class LaneWalk {
 public:
     // Decoding this many voice frames at a time keeps the decoder busy and their PCM
@@ -31,15 +29,10 @@ public:
     // that take the voice of channel index k; pcm: room for kPcmSamples.
     LaneWalk(std::array<ChannelParts, kChannelCount>& channels,
              const std::array<std::uint16_t, kChannelCount>& audioTargets, std::uint16_t outputs,
-             std::int16_t* pcm)
-        : channels_(channels),
-          audioTargets_(audioTargets),
-          outputs_(outputs),
-          voiceSources_(voiceSourcesOf(audioTargets, outputs)),
-          pcm_(pcm) {}
+             std::int16_t* pcm);
 
-    // Walks to the end of the recording, or until `stop` rises.
-    void run(RecordingReader& reader, const std::atomic<std::int32_t>& stop);
+    // Writes the next records of the recording, in file order.
+    void take(std::span<const FrameRecord> records);
 
 private:
     static std::uint16_t voiceSourcesOf(
@@ -57,7 +50,6 @@ private:
     // Bit k: the voice of channel index k goes to an output of this lane.
     const std::uint16_t voiceSources_;
     std::int16_t* const pcm_;
-    std::vector<FrameRecord> records_;
     std::vector<voice::AdpcmFrameJob> voiceFrames_;
 };
 

@@ -2,9 +2,11 @@
 
 #include <memory>
 #include <new>
+#include <optional>
 #include <system_error>
 #include <utility>
 
+#include "batch_queue.h"
 #include "channel_parts.h"
 #include "channel_scan.h"
 #include "lane_walk.h"
@@ -33,13 +35,27 @@ struct PS2AVI::Files {
         : outputs(makeOutputs(limits, std::make_index_sequence<kChannelCount>{})) {}
 
     RecordingReader reader;
-    // Walks the recording a second time for the outputs of the second lane, sharing the
-    // first reader's blocks.
-    RecordingReader secondReader;
     std::array<ChannelParts, kChannelCount> outputs;
-    // What each lane's walk met; both walks take the same records, so they differ only in
-    // how they ended. Written by the lanes, read after they have been joined.
-    std::array<SourceDamage, 2> damage;
+    // What the walk met and how the conversion ended. The walk writes it before it closes
+    // the lanes' queues; a lane's own failure goes in once the lanes are done.
+    SourceDamage damage;
+};
+
+// One lane's share of a conversion, on whichever thread serves it.
+struct PS2AVI::Lane {
+    std::uint16_t outputs = 0;
+    BatchQueue queue;
+    std::unique_ptr<std::int16_t[]> pcm;
+    std::optional<LaneWalk> walk;
+    // How the lane failed on its own (out of memory, say): it takes nothing from there on.
+    std::optional<SourceDamage> failure;
+
+    void fail(const std::exception& error, std::uint64_t at) {
+        failure.emplace();
+        failure->end = WalkEnd::Failed;
+        failure->endedAt = at;
+        failure->failure = error.what();
+    }
 };
 
 PS2AVI::PS2AVI(const PartLimits& limits) : files_(std::make_unique<Files>(limits)) {}
@@ -68,7 +84,7 @@ bool PS2AVI::prepare(const char* sourcePath, std::uint32_t channelMask, ChannelT
     if (scannedWhole) {
         *scannedWhole = whole;
     }
-    files_->damage = {files_->reader.damage(), SourceDamage{}};
+    files_->damage = files_->reader.damage();
     return true;
 }
 
@@ -126,7 +142,7 @@ int PS2AVI::Start(const char* sourcePath, std::uint32_t channelMask, const char*
     }
     files_->reader.Rewind();
     createOutputs(channelMask, outputPrefix, files_->reader.fileSize());
-    openSecondLane(sourcePath);
+    dealOutLanes();
 
     stopRequest_ = 0;
     try {
@@ -138,18 +154,16 @@ int PS2AVI::Start(const char* sourcePath, std::uint32_t channelMask, const char*
             output.close(false);
         }
         files_->reader.Close();
-        files_->secondReader.Close();
         return 0;
     }
     return 1;
 }
 
 // Decoding voice and writing the files take most of a conversion's time and go channel by
-// channel, so with a second core the outputs are dealt out to two lanes. Each lane walks the
-// whole recording through a reader of its own (reading is cheap, the second read comes from
-// the page cache) and serves only its outputs, so every file gets exactly the chunks, in the
-// same order, that one walk would give it.
-void PS2AVI::openSecondLane(const char* sourcePath) {
+// channel, so with a second core the outputs are dealt out to two lanes. One walk reads and
+// judges every record once and hands each lane the same batches, in file order, so every file
+// gets exactly the chunks, in the same order, that a single lane would give it.
+void PS2AVI::dealOutLanes() {
     lanes_ = {0, 0};
     int openCount = 0;
     for (int j = 0; j < kChannelCount; ++j) {
@@ -157,79 +171,144 @@ void PS2AVI::openSecondLane(const char* sourcePath) {
             lanes_[openCount++ % 2] |= static_cast<std::uint16_t>(1u << j);
         }
     }
-    std::array<std::uint8_t, kFileHeaderSize> header{};
-    // Both walks decide against the file's size, so a file grown in between walks alone.
-    const bool twoLanes = std::thread::hardware_concurrency() > 1 && openCount > 1 &&
-                          files_->secondReader.Open(sourcePath, header.data()) &&
-                          files_->secondReader.fileSize() == files_->reader.fileSize();
-    if (!twoLanes) {
+    if (std::thread::hardware_concurrency() < 2) {
         lanes_ = {static_cast<std::uint16_t>(lanes_[0] | lanes_[1]), 0};
-        return;
     }
-    auto blocks = std::make_shared<BlockSource>();
-    files_->reader.shareBlocks(blocks);
-    files_->secondReader.shareBlocks(blocks);
 }
 
 void PS2AVI::run() {
-    std::thread secondLane;
+    std::array<Lane, 2> lanes;
+    std::array<std::thread, 2> threads;
+    for (std::size_t l = 0; l < lanes.size(); ++l) {
+        lanes[l].outputs = lanes_[l];
+    }
+    // Two lanes take their batches on threads of their own. A single lane, or one that gets
+    // no thread, is served on this one between batches.
     if (lanes_[1] != 0) {
-        try {
-            secondLane = std::thread(&PS2AVI::walk, this, std::ref(files_->secondReader), lanes_[1],
-                                     std::ref(files_->damage[1]));
-        } catch (const std::system_error&) {
-            // Without a second thread the lanes run one after the other, and the first must
-            // not wait for the second to take its blocks.
-            files_->secondReader.shareBlocks(nullptr);
+        for (std::size_t l = 0; l < lanes.size(); ++l) {
+            try {
+                threads[l] = std::thread(&PS2AVI::serveLane, this, std::ref(lanes[l]));
+            } catch (const std::system_error&) {
+            }
         }
     }
-    walk(files_->reader, lanes_[0], files_->damage[0]);
-    if (secondLane.joinable()) {
-        secondLane.join();
-    } else if (lanes_[1] != 0 && !stopRequest_) {
-        walk(files_->secondReader, lanes_[1], files_->damage[1]);
+    for (std::size_t l = 0; l < lanes.size(); ++l) {
+        if (!threads[l].joinable() && lanes[l].outputs != 0) {
+            startLane(lanes[l]);
+        }
+    }
+    walkRecording(lanes, threads);
+    for (std::size_t l = 0; l < lanes.size(); ++l) {
+        if (threads[l].joinable()) {
+            threads[l].join();
+        } else if (lanes[l].outputs != 0) {
+            finishLane(lanes[l], true);
+        }
+    }
+    for (const Lane& lane : lanes) {
+        if (lane.failure && !files_->damage.failed()) {
+            files_->damage.end = lane.failure->end;
+            files_->damage.endedAt = lane.failure->endedAt;
+            files_->damage.failure = lane.failure->failure;
+        }
     }
     finished_ = 1;
 }
 
-void PS2AVI::walk(RecordingReader& reader, std::uint16_t outputs, SourceDamage& damage) {
+// Reads and judges every record once, handing each batch to every lane, until the recording
+// ends, Stop, or no lane wants more.
+void PS2AVI::walkRecording(std::array<Lane, 2>& lanes, const std::array<std::thread, 2>& threads) {
+    RecordingReader& reader = files_->reader;
+    SourceDamage& damage = files_->damage;
     try {
-        std::unique_ptr<std::int16_t[]> pcm = allocatePcmBuffer();
-        if (!pcm) {
-            throw std::bad_alloc();
+        bool wanted = true;
+        while (wanted && !stopRequest_) {
+            auto batch = std::make_shared<RecordBatch>();
+            if (!reader.nextBatch(*batch)) {
+                break;
+            }
+            wanted = false;
+            for (std::size_t l = 0; l < lanes.size(); ++l) {
+                if (threads[l].joinable()) {
+                    wanted = lanes[l].queue.push(batch) || wanted;
+                } else if (lanes[l].outputs != 0) {
+                    wanted = feed(lanes[l], *batch) || wanted;
+                }
+            }
         }
-        LaneWalk(files_->outputs, audioTargets_, outputs, pcm.get()).run(reader, stopRequest_);
         damage = reader.damage();
         if (stopRequest_) {
             damage.end = WalkEnd::Stopped;
         }
     } catch (const std::exception& error) {
-        // The files written so far are still completed below; the report says the rest is
-        // missing.
+        // The lanes complete the files written so far; the report says the rest is missing.
         damage = reader.damage();
         damage.end = WalkEnd::Failed;
         damage.endedAt = reader.position();
         damage.failure = error.what();
     }
-    reader.shareBlocks(nullptr);
-    // A stop that comes after the walk's end would not have cut it short, but only the
-    // flag is known here; it then keeps earlier files, which errs on the safe side.
-    const bool wholeRecording =
-        (damage.end == WalkEnd::EndOfFile || damage.end == WalkEnd::CutShort) && stopRequest_ == 0;
-    // Each lane completes its own files, side by side with the other: writing out the
-    // indexes of a long recording takes a while.
+    for (Lane& lane : lanes) {
+        lane.queue.close();
+    }
+}
+
+void PS2AVI::serveLane(Lane& lane) {
+    startLane(lane);
+    bool drained = true;
+    while (auto batch = lane.queue.pop()) {
+        if (stopRequest_ || !feed(lane, *batch)) {
+            drained = false;
+            break;
+        }
+    }
+    lane.queue.leave();
+    finishLane(lane, drained);
+}
+
+void PS2AVI::startLane(Lane& lane) {
+    try {
+        lane.pcm = allocatePcmBuffer();
+        if (!lane.pcm) {
+            throw std::bad_alloc();
+        }
+        lane.walk.emplace(files_->outputs, audioTargets_, lane.outputs, lane.pcm.get());
+    } catch (const std::exception& error) {
+        lane.fail(error, kFileHeaderSize);
+    }
+}
+
+bool PS2AVI::feed(Lane& lane, const RecordBatch& batch) {
+    if (lane.failure) {
+        return false;
+    }
+    try {
+        lane.walk->take(batch.records);
+        return true;
+    } catch (const std::exception& error) {
+        lane.fail(error, batch.position());
+        return false;
+    }
+}
+
+// Each lane completes its own files, side by side with the other: writing out the indexes of
+// a long recording takes a while.
+void PS2AVI::finishLane(Lane& lane, bool drained) {
+    // Only a lane that took every batch may read the walk's ending: the walk wrote it before
+    // it closed the queue. A stop that comes after the walk's end would not have cut it
+    // short, but only the flag is known here; it then keeps earlier files, which errs on the
+    // safe side.
+    const bool wholeRecording = drained && !lane.failure && stopRequest_ == 0 &&
+                                (files_->damage.end == WalkEnd::EndOfFile ||
+                                 files_->damage.end == WalkEnd::CutShort);
     for (int j = 0; j < kChannelCount; ++j) {
-        if ((outputs >> j) & 1u) {
+        if ((lane.outputs >> j) & 1u) {
             files_->outputs[j].close(wholeRecording);
         }
     }
 }
 
 int PS2AVI::GetProgress() {
-    // Both lanes walk the whole recording; their mean also moves on when they run one after
-    // the other.
-    const int first = files_->reader.GetPositionPercent();
-    return lanes_[1] != 0 ? (first + files_->secondReader.GetPositionPercent()) / 2 : first;
+    return files_->reader.GetPositionPercent();
 }
 
 int PS2AVI::IsFinished() {
@@ -246,7 +325,6 @@ void PS2AVI::Stop() {
         output.close(false);
     }
     files_->reader.Close();
-    files_->secondReader.Close();
 }
 
 ConversionReport PS2AVI::report() const {
@@ -254,12 +332,7 @@ ConversionReport PS2AVI::report() const {
     for (int i = 0; i < kChannelCount; ++i) {
         report.channels[i] = files_->outputs[i].report();
     }
-    report.source = files_->damage[0];
-    if (files_->damage[1].failed()) {
-        report.source.end = files_->damage[1].end;
-        report.source.endedAt = files_->damage[1].endedAt;
-        report.source.failure = files_->damage[1].failure;
-    }
+    report.source = files_->damage;
     return report;
 }
 

@@ -13,7 +13,7 @@
 
 namespace kinorex {
 
-class RecordingReader;
+struct RecordBatch;
 
 // Converts one recording into one file per selected channel that carries video: AVI unless
 // setOutputFormat chose another format. Start runs on the caller's thread (open, pre-scan, create
@@ -77,14 +77,21 @@ private:
     void createOutputs(std::uint32_t channelMask, const char* outputPrefix,
                        std::uint64_t recordingBytes);
     void routeAudio();
-    void openSecondLane(const char* sourcePath);
-    void run();
-    // Walks the whole recording and writes what belongs to the outputs in the mask; notes in
-    // `damage` what the walk met and how it ended, a failure of its own included.
-    void walk(RecordingReader& reader, std::uint16_t outputs, SourceDamage& damage);
+    void dealOutLanes();
 
-    // The readers and the outputs, kept out of this header.
+    // The reader and the outputs, kept out of this header.
     struct Files;
+    struct Lane;
+
+    void run();
+    void walkRecording(std::array<Lane, 2>& lanes, const std::array<std::thread, 2>& threads);
+    // A lane's own thread: takes the walk's batches until the queue ends or the lane stops.
+    void serveLane(Lane& lane);
+    void startLane(Lane& lane);
+    // Hands the lane a batch; false once the lane has failed and wants no more.
+    bool feed(Lane& lane, const RecordBatch& batch);
+    // Completes the lane's files; `drained`: the lane took every batch the walk handed out.
+    void finishLane(Lane& lane, bool drained);
 
     std::thread worker_;
     std::unique_ptr<Files> files_;

@@ -5,14 +5,6 @@
 
 namespace kinorex {
 
-ReadAhead::ReadAhead(platform::File& file) : file_(file) {
-    takeBlocksFrom(nullptr);
-}
-
-ReadAhead::~ReadAhead() {
-    source_->leave(walk_);
-}
-
 bool ReadAhead::holds(std::uint64_t position, std::size_t count) const {
     return block_ && position >= block_->start &&
            position + count <= block_->start + block_->length;
@@ -59,22 +51,13 @@ std::optional<std::size_t> ReadAhead::read(void* buffer, std::size_t count) {
     return delivered + *got;
 }
 
-void ReadAhead::takeBlocksFrom(std::shared_ptr<BlockSource> source) {
-    if (source_) {
-        source_->leave(walk_);
-    }
-    source_ = source ? std::move(source) : std::make_shared<BlockSource>();
-    walk_ = source_->join();
-    block_.reset();
-}
-
 void ReadAhead::reset() {
-    takeBlocksFrom(nullptr);
+    block_.reset();
     position_ = 0;
 }
 
 bool ReadAhead::fill(std::size_t count) {
-    block_ = source_->fetch(walk_, file_, position_, count, readableEnd_);
+    block_ = source_.read(file_, position_, count, readableEnd_);
     return block_ != nullptr;
 }
 

@@ -19,8 +19,7 @@ class ReadAhead {
 public:
     static constexpr std::size_t kBlockSize = ReadBlock::kCapacity;
 
-    explicit ReadAhead(platform::File& file);
-    ~ReadAhead();
+    explicit ReadAhead(platform::File& file) : file_(file) {}
     ReadAhead(const ReadAhead&) = delete;
     ReadAhead& operator=(const ReadAhead&) = delete;
 
@@ -44,12 +43,12 @@ public:
     void readNoFurtherThan(std::uint64_t end) { readableEnd_ = end; }
     std::uint64_t position() const { return position_; }
 
-    // Takes blocks from `source` from now on, or from a source of its own for nullptr. A
-    // source shared with another reader of the same file lets the two read it once.
-    void takeBlocksFrom(std::shared_ptr<BlockSource> source);
+    // The block that the spans handed out lie in; holding it keeps them valid past the next
+    // call.
+    std::shared_ptr<const ReadBlock> block() const { return block_; }
 
-    // Forgets the buffered bytes and frees the block, for when the file is closed or another
-    // one is opened; blocks come from a source of its own again.
+    // Forgets the buffered bytes and lets go of the block, for when the file is closed or
+    // another one is opened.
     void reset();
 
 private:
@@ -58,8 +57,7 @@ private:
     bool fill(std::size_t count);
 
     platform::File& file_;
-    std::shared_ptr<BlockSource> source_;
-    int walk_ = 0;  // this reader's number at the source
+    BlockSource source_;
     std::shared_ptr<const ReadBlock> block_;
     std::uint64_t position_ = 0;
     std::uint64_t readableEnd_ = UINT64_MAX;

@@ -150,9 +150,15 @@ std::uint64_t RecordingReader::fileSize() const {
     return fileSize_;
 }
 
-void RecordingReader::shareBlocks(std::shared_ptr<BlockSource> source) {
+bool RecordingReader::nextBatch(RecordBatch& batch) {
     std::lock_guard guard(lock_);
-    readAhead_.takeBlocksFrom(std::move(source));
+    batch.block.reset();
+    if (!viewFrames(kFrameBufferSize, batch.records)) {
+        return false;
+    }
+    // The walk hands out records from the block it has just read, never from one before.
+    batch.block = readAhead_.block();
+    return true;
 }
 
 bool RecordingReader::ReadFrame(std::uint8_t* buffer, std::uint32_t& size) {

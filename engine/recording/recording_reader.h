@@ -12,6 +12,7 @@
 #include "recording/frame_record.h"
 #include "recording/index_entries.h"
 #include "recording/read_ahead.h"
+#include "recording/record_batch.h"
 #include "recording/record_walk.h"
 #include "recording/recording_layout.h"
 
@@ -59,18 +60,15 @@ public:
     // records, where viewFrame would fail. A walk handed hundreds of records at a time can
     // work on them together.
     bool viewFrames(std::uint32_t capacity, std::vector<FrameRecord>& records);
+    // viewFrames with a buffer of kFrameBufferSize bytes, into a batch that holds on to the
+    // records' bytes: they stay valid after later calls, so the batch can be handed on.
+    bool nextBatch(RecordBatch& batch);
 
     // What the walk met since the last Open or Rewind, and why it ended once it has.
     SourceDamage damage() const;
     std::uint64_t fileSize() const;
     // The byte the walk stands at.
     std::uint64_t position() const;
-
-    // Reads the recording's blocks through `source` until the next Open or Close, or until
-    // called with nullptr; two readers of one recording that share a source read its bytes
-    // once. A reader that has finished its walk lets go of the source, so that the other
-    // does not wait for it.
-    void shareBlocks(std::shared_ptr<BlockSource> source);
 
     // Moves back to the first frame record.
     void Rewind();
