@@ -3,6 +3,7 @@
 #include <atomic>
 #include <thread>
 
+#include "batch_queue.h"
 #include "reader_test_support.h"
 
 namespace kinorex::test {
@@ -46,6 +47,35 @@ TEST(RecordingReaderThreads, PercentagePolledDuringTheWalkOnlyMovesForward) {
     EXPECT_GT(polls, 0);
     EXPECT_EQ(records, 6000);
     EXPECT_EQ(reader.GetPositionPercent(), 100);
+}
+
+// The walk waits only for a lane and a lane only for the walk; either side's end releases
+// the other, whichever order the two threads get there in.
+TEST(BatchQueueThreads, EitherSideEndingReleasesTheOther) {
+    const auto batch = std::make_shared<const RecordBatch>();
+    BatchQueue full;
+    for (std::size_t i = 0; i < BatchQueue::kCapacity; ++i) {
+        ASSERT_TRUE(full.push(batch));
+    }
+    bool pushed = true;
+    std::thread walk([&] { pushed = full.push(batch); });  // waits for room
+    full.leave();
+    walk.join();
+    EXPECT_FALSE(pushed);
+
+    BatchQueue closing;
+    int taken = 0;
+    std::thread lane([&] {
+        while (closing.pop()) {
+            ++taken;
+        }
+    });
+    for (int i = 0; i < 10; ++i) {
+        ASSERT_TRUE(closing.push(batch));
+    }
+    closing.close();
+    lane.join();
+    EXPECT_EQ(taken, 10);  // everything queued before the close, then the end
 }
 
 }  // namespace
