@@ -297,9 +297,9 @@ void PS2AVI::finishLane(Lane& lane, bool drained) {
     // it closed the queue. A stop that comes after the walk's end would not have cut it
     // short, but only the flag is known here; it then keeps earlier files, which errs on the
     // safe side.
-    const bool wholeRecording = drained && !lane.failure && stopRequest_ == 0 &&
-                                (files_->damage.end == WalkEnd::EndOfFile ||
-                                 files_->damage.end == WalkEnd::CutShort);
+    const bool wholeRecording =
+        drained && !lane.failure && stopRequest_ == 0 &&
+        (files_->damage.end == WalkEnd::EndOfFile || files_->damage.end == WalkEnd::CutShort);
     for (int j = 0; j < kChannelCount; ++j) {
         if ((lane.outputs >> j) & 1u) {
             files_->outputs[j].close(wholeRecording);

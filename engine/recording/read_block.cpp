@@ -45,9 +45,9 @@ std::shared_ptr<const ReadBlock> BlockSource::read(platform::File& file, std::ui
         return nullptr;
     }
     const std::size_t asked = std::clamp(count, ReadBlock::kUsualRead, ReadBlock::kCapacity);
-    const auto got = file.read(block->bytes.get(),
-                               static_cast<std::size_t>(std::min<std::uint64_t>(
-                                   asked, readableEnd - std::min(position, readableEnd))));
+    const auto got =
+        file.read(block->bytes.get(), static_cast<std::size_t>(std::min<std::uint64_t>(
+                                          asked, readableEnd - std::min(position, readableEnd))));
     if (!got) {
         return nullptr;
     }

@@ -18,8 +18,9 @@ struct RecordBatch {
 
     // Where the first record begins in the file.
     std::uint64_t position() const {
-        return records.empty() ? 0 : block->start + static_cast<std::uint64_t>(
-                                                        records.front().data() - block->bytes.get());
+        return records.empty() ? 0
+                               : block->start + static_cast<std::uint64_t>(records.front().data() -
+                                                                           block->bytes.get());
     }
 };
 

@@ -19,6 +19,10 @@ struct RecordLook {
     // code, a voice frame whose header gives its length exactly, an index block with both
     // magics): bytes that look like this by chance are rare enough to resume at.
     bool convincing = false;
+    // A convincing record whose own bytes confirm its length (a voice frame, an index block),
+    // so that it can be taken whole whatever follows it; a video frame's length is its
+    // header's word alone.
+    bool sizeVouched = false;
     // A video or voice frame header whose payload would run past the end of the file, or
     // fewer bytes than a frame header left: the file ends inside a record.
     bool runsPastEnd = false;

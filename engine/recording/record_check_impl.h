@@ -83,6 +83,7 @@ RecordLook lookAtRecord(std::span<const std::uint8_t> head, std::uint64_t room,
         (look.size - kIndexBlockHeaderSize - kIndexBlockTrailerSize) % 10 == 0) {
         look.convincing = trailerAgrees(look.size);
     }
+    look.sizeVouched = look.convincing && type != kVideoType;
     return look;
 }
 

@@ -235,13 +235,20 @@ void RecordWalk::end(WalkEnd why, std::uint64_t at) {
     readAhead_.seek(why == WalkEnd::ReadError ? at : fileSize_);
 }
 
-// Zeros right behind a whole record that does not end in a zero are a lost sector or the
-// unwritten tail of a recording: the record itself is intact. Anything else behind it may
-// as well be the record's own length gone wrong, or a cut through it, so it is not trusted.
-bool RecordWalk::damageOnlyFollows(std::uint64_t position, const RecordLook& look,
+// A record whose own bytes vouch for its length is whole when it ends before the next record
+// found. So is one followed by zeros when it does not end in a zero: they are a lost sector or
+// the unwritten tail of a recording. Anything else behind it may as well be the record's own
+// length gone wrong, or a cut through it, so it is not trusted.
+bool RecordWalk::wholeBeforeDamage(std::uint64_t position, const RecordLook& look,
                                    std::optional<std::uint64_t> found) {
     const std::uint64_t end = position + look.size;
-    if (end > found.value_or(fileSize_) || end >= fileSize_ || end > readableEnd(position)) {
+    if (end > found.value_or(fileSize_) || end > readableEnd(position)) {
+        return false;
+    }
+    if (look.sizeVouched) {
+        return true;
+    }
+    if (end >= fileSize_) {
         return false;
     }
     const auto around = bytesAt(end - 1, 2, trailerScratch_);
@@ -255,7 +262,7 @@ bool RecordWalk::recover(std::uint64_t position, const RecordLook& look, std::ui
         return false;
     }
     std::uint64_t damageStart = position;
-    if (look.convincing && look.size <= capacity && damageOnlyFollows(position, look, found)) {
+    if (look.convincing && look.size <= capacity && wholeBeforeDamage(position, look, found)) {
         readAhead_.seek(position);
         const auto bytes = peek(static_cast<std::size_t>(look.size));
         if (!bytes || bytes->size() != look.size) {

@@ -21,9 +21,10 @@ namespace kinorex {
 // or to the end of the file): a record is believed only when what follows it agrees. Where that
 // fails, the walk has lost step: it looks for the next convincing record from just after the failed
 // position on, so that the record that truly follows a damaged length field is not lost, and
-// notes the bytes it skipped. The record at the failed position is dropped unless only zeros
-// follow it: garbage is never handed out as a frame. Every byte is looked at a small, fixed number
-// of times, so damage never makes the walk slower than a few reads of the file.
+// notes the bytes it skipped. The record at the failed position is dropped unless its own bytes
+// vouch for its length or only zeros follow it: garbage is never handed out as a frame. Every byte
+// is looked at a small, fixed number of times, so damage never makes the walk slower than a few
+// reads of the file.
 class RecordWalk {
 public:
     RecordWalk(ReadAhead& readAhead, platform::File& file) : readAhead_(readAhead), file_(file) {}
@@ -65,7 +66,7 @@ private:
     // `records` when it is whole, fits `capacity` and the damage lies behind it; true then.
     bool recover(std::uint64_t position, const RecordLook& look, std::uint32_t capacity,
                  std::vector<FrameRecord>& records);
-    bool damageOnlyFollows(std::uint64_t position, const RecordLook& look,
+    bool wholeBeforeDamage(std::uint64_t position, const RecordLook& look,
                            std::optional<std::uint64_t> found);
     void end(WalkEnd why, std::uint64_t at);
     // Where the bytes readable from `position` on end: at the next stretch the disk failed

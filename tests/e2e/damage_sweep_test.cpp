@@ -30,6 +30,7 @@ struct Record {
     std::uint64_t start, end;
     std::uint32_t channelIndex;
     std::uint8_t type;
+    std::uint8_t lastByte;
 };
 
 std::vector<Record> walk(const std::string& path) {
@@ -43,7 +44,7 @@ std::vector<Record> walk(const std::string& path) {
         if (!reader.ReadFrame(frame.data(), size)) {
             break;
         }
-        records.push_back({start, start + size, loadLe32(frame.data()), frame[7]});
+        records.push_back({start, start + size, loadLe32(frame.data()), frame[7], frame[size - 1]});
     }
     return records;
 }
@@ -67,13 +68,23 @@ public:
     FailingReads& operator=(const FailingReads&) = delete;
 };
 
-// The first record at or after `fraction` of the records whose predecessor is a video frame
-// of a channel, so that what ends right before the damage is a whole video frame.
-std::size_t recordNear(const std::vector<Record>& records, double fraction) {
+bool isVideoFrame(const Record& r) {
+    return r.type == 2 && r.channelIndex < 16;
+}
+
+// Silence: nothing in the frame's own last bytes tells where it ends.
+bool isVoiceFrameEndingInZero(const Record& r) {
+    return r.type == 3 && r.channelIndex < 16 && r.lastByte == 0;
+}
+
+// The first record at or after `fraction` of the records whose predecessor is a frame of
+// the kind given, by default a video frame, so that what ends right before the damage is a
+// whole frame.
+std::size_t recordNear(const std::vector<Record>& records, double fraction,
+                       bool (*predecessor)(const Record&) = isVideoFrame) {
     for (auto i = static_cast<std::size_t>(fraction * static_cast<double>(records.size()));
          i < records.size(); ++i) {
-        if (records[i - 1].type == 2 && records[i - 1].channelIndex < 16 &&
-            records[i].end - records[i].start > 200) {
+        if (predecessor(records[i - 1]) && records[i].end - records[i].start > 200) {
             return i;
         }
     }
@@ -123,11 +134,20 @@ Damage damagedLength(const Bytes& whole, const std::vector<Record>& records) {
     return {bytes, overlapping(r.start + 20, r.start + 24)};
 }
 
-Damage zeroedHeader(const Bytes& whole, const std::vector<Record>& records) {
-    const Record& r = records[recordNear(records, 0.7)];
+Damage zeroedHeaderAt(const Bytes& whole, const Record& r) {
     Bytes bytes(whole);
     std::fill_n(bytes.begin() + static_cast<std::ptrdiff_t>(r.start), 24, 0);
     return {bytes, overlapping(r.start, r.start + 24)};
+}
+
+Damage zeroedHeader(const Bytes& whole, const std::vector<Record>& records) {
+    return zeroedHeaderAt(whole, records[recordNear(records, 0.7)]);
+}
+
+// A voice frame vouches for its own length, so the frame before the damage is kept even
+// where its last bytes are zeros, which a lost sector would also leave.
+Damage zeroedHeaderAfterSilence(const Bytes& whole, const std::vector<Record>& records) {
+    return zeroedHeaderAt(whole, records[recordNear(records, 0.2, isVoiceFrameEndingInZero)]);
 }
 
 // The recorder lost power: the index fields were never written and the tail never reached
@@ -183,6 +203,7 @@ TEST(DamageSweep, EveryRecordTheDamageDidNotTouchIsConvertedAndNothingElse) {
         {"unreadable sector", unreadableSector, false, false},
         {"damaged length", damagedLength, false, false},
         {"zeroed header", zeroedHeader, false, false},
+        {"zeroed header after silence", zeroedHeaderAfterSilence, false, false},
         {"power cut", powerCut, true, true},
     };
     for (const Kind& kind : kinds) {
