@@ -24,15 +24,9 @@ while [ $# -ge 2 ]; do
     shift 2
 done
 
-root=$(cd "$(dirname "$0")/.." && pwd)
-bin=$root/build/bin
-fixtures=$root/tests/fixtures
-work=$(mktemp -d "${TMPDIR:-/tmp}/kinorex-convert-bench.XXXXXX")
-trap 'rm -rf "$work"' EXIT
-
-for tool in "$bin/make-recording" "$bin/kinorex-convert" /usr/bin/time; do
-    [ -x "$tool" ] || { echo "missing $tool (release build? package 'time'?)" >&2; exit 2; }
-done
+bench=convert-bench
+. "$(dirname "$0")/bench_setup.sh"
+require "$bin/make-recording" "$bin/kinorex-convert" /usr/bin/time
 
 # Sixteen channels over the three PAL clips and the four speech files: about 250 KB of
 # recording per second.

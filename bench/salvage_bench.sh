@@ -20,15 +20,9 @@ if [ "${1:-}" = "-r" ]; then
 fi
 megabytes=${1:-500}
 
-root=$(cd "$(dirname "$0")/.." && pwd)
-bin=$root/build/bin
-fixtures=$root/tests/fixtures
-work=$(mktemp -d "${TMPDIR:-/tmp}/kinorex-salvage-bench.XXXXXX")
-trap 'rm -rf "$work"' EXIT
-
-for tool in "$bin/make-recording" "$bin/kinorex-convert" /usr/bin/time; do
-    [ -x "$tool" ] || { echo "missing $tool (release build? package 'time'?)" >&2; exit 2; }
-done
+bench=salvage-bench
+. "$(dirname "$0")/bench_setup.sh"
+require "$bin/make-recording" "$bin/kinorex-convert" /usr/bin/time
 
 median() {
     tr ' ' '\n' | grep . | sort -n | awk '{ v[NR] = $1 } END {

@@ -10,16 +10,10 @@
 # (default /tmp). Exit status 1 when a check fails.
 set -eu
 
-root=$(cd "$(dirname "$0")/.." && pwd)
-bin=$root/build/bin
-fixtures=$root/tests/fixtures
-work=$(mktemp -d "${TMPDIR:-/tmp}/kinorex-split-bench.XXXXXX")
-trap 'rm -rf "$work"' EXIT
+bench=split-bench
+. "$(dirname "$0")/bench_setup.sh"
+require "$bin/make-recording" "$bin/kinorex-convert" ffprobe
 megabytes=${1:-2200}
-
-for tool in "$bin/make-recording" "$bin/kinorex-convert" ffprobe; do
-    command -v "$tool" >/dev/null || { echo "missing $tool (release build? ffmpeg?)" >&2; exit 2; }
-done
 
 channel="1:$fixtures/pal_704x576_25fps.264:$fixtures/speech_1.s16"
 
