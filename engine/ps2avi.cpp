@@ -189,6 +189,7 @@ void PS2AVI::run() {
             try {
                 threads[l] = std::thread(&PS2AVI::serveLane, this, std::ref(lanes[l]));
             } catch (const std::system_error&) {
+                // Served on this thread instead, below.
             }
         }
     }
