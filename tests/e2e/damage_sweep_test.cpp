@@ -16,8 +16,7 @@
 #include "media_files.h"
 #include "platform/file.h"
 #include "ps2avi.h"
-#include "recording/recording_reader.h"
-#include "recording_generator.h"
+#include "swept_recording.h"
 #include "temp_path.h"
 #include "wait.h"
 
@@ -26,28 +25,7 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-struct Record {
-    std::uint64_t start, end;
-    std::uint32_t channelIndex;
-    std::uint8_t type;
-    std::uint8_t lastByte;
-};
-
-std::vector<Record> walk(const std::string& path) {
-    RecordingReader reader;
-    std::uint8_t header[kFileHeaderSize] = {};
-    EXPECT_TRUE(reader.Open(path.c_str(), header));
-    std::vector<Record> records;
-    Bytes frame(kFrameBufferSize);
-    for (std::uint32_t size = kFrameBufferSize;; size = kFrameBufferSize) {
-        const std::uint64_t start = reader.position();
-        if (!reader.ReadFrame(frame.data(), size)) {
-            break;
-        }
-        records.push_back({start, start + size, loadLe32(frame.data()), frame[7], frame[size - 1]});
-    }
-    return records;
-}
+using Record = test::SweptRecord;
 
 // What a damage does to the file, which records it touches (in the whole file's offsets),
 // and which of its bytes the disk cannot read.
@@ -178,17 +156,9 @@ std::vector<Bytes> chunks(const std::string& avi, const std::string& id) {
 
 TEST(DamageSweep, EveryRecordTheDamageDidNotTouchIsConvertedAndNothingElse) {
     test::TempPath dir("damage");
-    std::filesystem::create_directories(dir.path());
-    const std::string wholePath = (dir.path() / "whole.h264").string();
-    tools::RecordingPlan plan{.output = wholePath};
-    plan.channels.push_back({.channelNumber = 1,
-                             .video = test::fixturePath("pal_704x288_25fps.264"),
-                             .speech = test::fixturePath("speech_1.s16")});
-    plan.channels.push_back(
-        {.channelNumber = 2, .video = test::fixturePath("pal_352x288_25fps.264")});
-    tools::generateRecording(plan);
+    const std::string wholePath = test::sweptRecording(dir.path(), "pal_352x288_25fps.264");
     const Bytes whole = test::readFileBytes(wholePath);
-    const std::vector<Record> records = walk(wholePath);
+    const std::vector<Record> records = test::walkRecords(wholePath);
     ASSERT_GT(records.size(), 100u);
 
     struct Kind {

@@ -14,37 +14,16 @@
 
 #include "avi_layout.h"
 #include "ffprobe.h"
-#include "little_endian.h"
 #include "media_files.h"
 #include "ps2avi.h"
-#include "recording/recording_reader.h"
-#include "recording_generator.h"
+#include "swept_recording.h"
 #include "temp_path.h"
 #include "wait.h"
 
 namespace kinorex {
 namespace {
 
-struct Record {
-    std::uint64_t end;  // file offset just past the record
-    std::uint32_t channelIndex;
-    std::uint8_t type;
-};
-
-std::vector<Record> walk(const std::string& path) {
-    RecordingReader reader;
-    std::uint8_t header[kFileHeaderSize] = {};
-    EXPECT_TRUE(reader.Open(path.c_str(), header));
-    std::vector<Record> records;
-    std::vector<std::uint8_t> frame(kFrameBufferSize);
-    std::uint64_t end = kFileHeaderSize;
-    for (std::uint32_t size = kFrameBufferSize; reader.ReadFrame(frame.data(), size);
-         size = kFrameBufferSize) {
-        end += size;
-        records.push_back({end, loadLe32(frame.data()), frame[7]});
-    }
-    return records;
-}
+using Record = test::SweptRecord;
 
 // Every record boundary and a byte either side of it, and 200 offsets from a fixed seed.
 std::set<std::uint64_t> cutOffsets(const std::vector<Record>& records, std::uint64_t fileSize) {
@@ -97,19 +76,9 @@ ChunkCount chunksIn(const std::string& avi) {
 TEST(TruncationSweep, EveryCutConvertsWhatLayCompleteBeforeIt) {
     ASSERT_TRUE(test::ffmpegAvailable()) << "ffprobe is needed (scripts/setup installs it)";
     test::TempPath dir("truncation");
-    std::filesystem::create_directories(dir.path());
-    const std::string whole = (dir.path() / "whole.h264").string();
-    // Channel 1 with speech, channel 2 without; both short clips, so the sweep stays cheap.
-    tools::RecordingPlan plan{.output = whole};
-    plan.channels.push_back({.channelNumber = 1,
-                             .video = test::fixturePath("pal_704x288_25fps.264"),
-                             .speech = test::fixturePath("speech_1.s16")});
-    plan.channels.push_back(
-        {.channelNumber = 2, .video = test::fixturePath("pal_704x288_25fps.264")});
-    tools::generateRecording(plan);
-
+    const std::string whole = test::sweptRecording(dir.path(), "pal_704x288_25fps.264");
     const auto bytes = test::readFileBytes(whole);
-    const auto records = walk(whole);
+    const auto records = test::walkRecords(whole);
     const auto cuts = cutOffsets(records, bytes.size());
     const std::string cutPath = (dir.path() / "cut.h264").string();
     const std::string prefix = (dir.path() / "cut").string();
