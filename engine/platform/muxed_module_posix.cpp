@@ -21,7 +21,8 @@ MuxedModule load() {
     void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     void* entry = handle ? dlsym(handle, "kinorexCreateMuxedFile") : nullptr;
     if (!entry) {
-        // dlerror names the file only when the module itself is missing; name it always.
+        // dlerror names the module when the fault is the module's own, not when a library it
+        // needs is missing; name it always, once.
         const char* text = dlerror();
         std::string reason = text ? text : "cannot be loaded";
         if (reason.starts_with(path + ": ")) {
