@@ -167,8 +167,8 @@ std::optional<std::vector<bool>> sourcesToConvert(const Options& options) {
 }
 
 int runConversions(const Options& options) {
-    if (!formatAvailable(options.format)) {
-        std::cerr << "kinorex-convert: this build writes AVI files only\n";
+    if (const auto reason = formatUnavailable(options.format)) {
+        std::cerr << "kinorex-convert: " << *reason << '\n';
         return 2;
     }
     const auto toConvert = sourcesToConvert(options);

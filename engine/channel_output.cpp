@@ -5,7 +5,7 @@
 
 #include "avi/avi_channel_file.h"
 #ifdef KINOREX_WITH_FFMPEG
-#include "muxed/muxed_channel_file.h"
+#include "platform/muxed_module.h"
 #endif
 
 namespace kinorex {
@@ -42,7 +42,7 @@ bool ChannelOutput::Create(const char* fileName, int* error) {
         file_ = std::make_unique<AviChannelFile>(std::move(sink), maxFileSize_);
     } else if (failure == 0) {
 #ifdef KINOREX_WITH_FFMPEG
-        file_ = MuxedChannelFile::create(std::move(sink), fileName, format_, fragmented_, failure);
+        failure = muxedModule().create(std::move(sink), fileName, format_, fragmented_, file_);
 #endif
     }
     if (failure != 0 && error) {

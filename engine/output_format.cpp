@@ -2,6 +2,10 @@
 
 #include <array>
 
+#ifdef KINOREX_WITH_FFMPEG
+#include "platform/muxed_module.h"
+#endif
+
 namespace kinorex {
 
 namespace {
@@ -31,13 +35,29 @@ std::optional<OutputFormat> parseOutputFormat(std::string_view name) {
     return std::nullopt;
 }
 
-bool formatAvailable(OutputFormat format) {
+bool formatBuiltIn(OutputFormat format) {
 #ifdef KINOREX_WITH_FFMPEG
     (void)format;
     return true;
 #else
     return format == OutputFormat::Avi;
 #endif
+}
+
+std::optional<std::string> formatUnavailable(OutputFormat format) {
+    if (!formatBuiltIn(format)) {
+        return "this build writes AVI files only";
+    }
+#ifdef KINOREX_WITH_FFMPEG
+    if (format != OutputFormat::Avi && !muxedModule().create) {
+        return "cannot write MP4 or Matroska files: " + muxedModule().problem;
+    }
+#endif
+    return std::nullopt;
+}
+
+bool formatAvailable(OutputFormat format) {
+    return !formatUnavailable(format);
 }
 
 }  // namespace kinorex

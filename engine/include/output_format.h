@@ -1,6 +1,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 #include <string_view>
 
 namespace kinorex {
@@ -14,7 +15,14 @@ enum class OutputFormat { Avi, Mp4, Mkv };
 std::string_view formatName(OutputFormat format);
 std::optional<OutputFormat> parseOutputFormat(std::string_view name);
 
-// Whether this build can write the format: AVI always, the others with FFmpeg.
+// Whether this build has the format at all: AVI always, the others where built with FFmpeg.
+// Loads nothing, so a dialog can list the formats without paying for FFmpeg.
+bool formatBuiltIn(OutputFormat format);
+
+// Why the format cannot be written here, or nothing when it can. On Linux the first question
+// about MP4 or Matroska loads the FFmpeg libraries, which a run writing AVI never maps; the
+// answer then tells whether they loaded.
+std::optional<std::string> formatUnavailable(OutputFormat format);
 bool formatAvailable(OutputFormat format);
 
 }  // namespace kinorex

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <mutex>
 
+#include "muxed/muxed_file_factory.h"
 #include "muxed/parameter_sets.h"
 
 namespace kinorex {
@@ -289,3 +290,11 @@ int MuxedChannelFile::fail(int averror) {
 }
 
 }  // namespace kinorex
+
+int kinorexCreateMuxedFile(std::unique_ptr<kinorex::FileSink> sink, const char* path,
+                           kinorex::OutputFormat format, bool fragmented,
+                           std::unique_ptr<kinorex::ChannelFile>& file) {
+    int error = 0;
+    file = kinorex::MuxedChannelFile::create(std::move(sink), path, format, fragmented, error);
+    return error;
+}

@@ -131,6 +131,39 @@ INSTANTIATE_TEST_SUITE_P(Formats, CliFullDisk, ::testing::Values("avi", "mp4", "
 INSTANTIATE_TEST_SUITE_P(Formats, CliFullDisk, ::testing::Values("avi"));
 #endif
 
+#if defined(KINOREX_WITH_FFMPEG) && !defined(_WIN32)
+// The converter copied where its FFmpeg module is missing or does not load: MP4 is refused
+// up front with the reason, and AVI, which never needs the module, still converts.
+TEST(CliProcess, MissingOrBrokenFfmpegModuleIsReported) {
+    const SampleFolder sample;
+    const auto converter = sample.folder.path() / "bin" / kConverter.filename();
+    const auto module =
+        (converter.parent_path() /
+         std::filesystem::path(KINOREX_MUXED_MODULE).lexically_relative(KINOREX_BIN_DIR))
+            .lexically_normal();
+    std::filesystem::create_directories(converter.parent_path());
+    std::filesystem::copy_file(kConverter, converter);
+
+    for (const std::string contents : {"", "not a shared object"}) {
+        if (!contents.empty()) {
+            std::filesystem::create_directories(module.parent_path());
+            std::ofstream(module) << contents;
+        }
+        const auto mp4 = test::runProcess(converter, {"-f", "mp4", sample.recording.string()});
+        EXPECT_EQ(mp4.exitStatus, 2) << contents;
+        EXPECT_TRUE(mp4.err.starts_with(
+            "kinorex-convert: cannot write MP4 or Matroska files: " + module.string() + ": "))
+            << mp4.err;
+        EXPECT_FALSE(std::filesystem::exists(sample.folder.path() / "rec_1.mp4"));
+
+        const auto avi = test::runProcess(converter, {"-c", "1", sample.recording.string()});
+        EXPECT_EQ(avi.exitStatus, 0) << avi.err;
+        EXPECT_TRUE(std::filesystem::exists(sample.avi(1)));
+        std::filesystem::remove(sample.avi(1));
+    }
+}
+#endif
+
 #ifndef KINOREX_WITH_FFMPEG
 TEST(CliProcess, FormatsOtherThanAviNeedFfmpeg) {
     const SampleFolder sample;

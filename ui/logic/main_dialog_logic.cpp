@@ -12,7 +12,7 @@ std::vector<MainDialogLogic::FormatChoice> MainDialogLogic::formatChoices() {
     for (const FormatChoice choice :
          {FormatChoice{"AVI", OutputFormat::Avi}, FormatChoice{"MP4", OutputFormat::Mp4},
           FormatChoice{"MKV", OutputFormat::Mkv}}) {
-        if (formatAvailable(choice.format)) {
+        if (formatBuiltIn(choice.format)) {
             choices.push_back(choice);
         }
     }
@@ -87,6 +87,11 @@ void MainDialogLogic::start() {
     }
     if (outputFolder_.empty()) {
         platform_.showMessage("Please select avi file path!");
+        return;
+    }
+    // Loads FFmpeg only now, when a conversion is to write MP4 or Matroska.
+    if (const auto reason = formatUnavailable(format_)) {
+        platform_.showWarning(*reason);
         return;
     }
     const auto clashes =

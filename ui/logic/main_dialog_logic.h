@@ -20,6 +20,7 @@ public:
     enum class State { Idle, Converting };
 
     // What the format box offers, in its order: the formats this build writes, AVI first.
+    // Listing them loads nothing; Start finds out whether MP4 and Matroska can be written.
     struct FormatChoice {
         std::string_view label;
         OutputFormat format;
