@@ -42,6 +42,7 @@ void RecordWalk::rewind() {
     readFailedAt_.reset();
     unreadable_.clear();
     unreadableTail_.reset();
+    lastLook_.reset();
 }
 
 std::uint64_t RecordWalk::readableEnd(std::uint64_t position) const {
@@ -109,6 +110,7 @@ bool RecordWalk::skipUnreadable(std::uint64_t failedAt) {
         std::find_if(unreadable_.begin(), unreadable_.end(),
                      [&](const Unreadable& stretch) { return stretch.start > from; });
     unreadable_.insert(after, Unreadable{from, end});
+    lastLook_.reset();  // what lay before the stretch was judged to run on into it
     readFailedAt_.reset();
     return true;
 }
@@ -137,16 +139,27 @@ std::span<const std::uint8_t> RecordWalk::bytesAt(std::uint64_t position, std::s
 }
 
 RecordLook RecordWalk::lookAt(std::uint64_t position) {
+    // In step, each record is looked at once as the one after its predecessor, to confirm
+    // it, and once more as the walk's next record.
+    if (lastLook_ && lastLook_->position == position) {
+        return lastLook_->look;
+    }
     const auto head = bytesAt(position, kHeadSize, headScratch_);
-    return lookAtRecord(head, readableEnd(position) - position, [&](std::uint64_t blockSize) {
-        const auto tail = bytesAt(position + blockSize - trailerScratch_.size(),
-                                  trailerScratch_.size(), trailerScratch_);
-        return tail.size() == trailerScratch_.size() &&
-               std::memcmp(tail.data() + 8, kIndexTrailerMagic, 4) == 0 &&
-               kIndexBlockHeaderSize + kIndexBlockTrailerSize +
-                       std::uint64_t{loadLe32(tail.data())} * 10 ==
-                   blockSize;
-    });
+    const RecordLook look =
+        lookAtRecord(head, readableEnd(position) - position, [&](std::uint64_t blockSize) {
+            const auto tail = bytesAt(position + blockSize - trailerScratch_.size(),
+                                      trailerScratch_.size(), trailerScratch_);
+            return tail.size() == trailerScratch_.size() &&
+                   std::memcmp(tail.data() + 8, kIndexTrailerMagic, 4) == 0 &&
+                   kIndexBlockHeaderSize + kIndexBlockTrailerSize +
+                           std::uint64_t{loadLe32(tail.data())} * 10 ==
+                       blockSize;
+        });
+    // A look that a read error cut short is taken again once the failure is dealt with.
+    if (!readFailed()) {
+        lastLook_ = LastLook{position, look};
+    }
+    return look;
 }
 
 bool RecordWalk::confirmed(std::uint64_t position) {

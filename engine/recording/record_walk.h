@@ -97,6 +97,11 @@ private:
     std::vector<Unreadable> unreadable_;
     // Where the last stretch begins when it runs to the end of the file.
     std::optional<std::uint64_t> unreadableTail_;
+    struct LastLook {
+        std::uint64_t position;
+        RecordLook look;
+    };
+    std::optional<LastLook> lastLook_;
     std::array<std::uint8_t, kHeadSize> headScratch_{};
     std::array<std::uint8_t, 12> trailerScratch_{};
 };
