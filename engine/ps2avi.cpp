@@ -6,7 +6,7 @@
 #include <system_error>
 #include <utility>
 
-#include "batch_queue.h"
+#include "batch_feed.h"
 #include "channel_parts.h"
 #include "channel_scan.h"
 #include "lane_walk.h"
@@ -36,15 +36,15 @@ struct PS2AVI::Files {
 
     RecordingReader reader;
     std::array<ChannelParts, kChannelCount> outputs;
-    // What the walk met and how the conversion ended. The walk writes it before it closes
-    // the lanes' queues; a lane's own failure goes in once the lanes are done.
+    // What the walk met and how the conversion ended. The lane that ends the walk writes it
+    // before the feed says the walk has ended; a lane's own failure goes in once the lanes
+    // are done.
     SourceDamage damage;
 };
 
 // One lane's share of a conversion, on whichever thread serves it.
 struct PS2AVI::Lane {
     std::uint16_t outputs = 0;
-    BatchQueue queue;
     std::unique_ptr<std::int16_t[]> pcm;
     std::optional<LaneWalk> walk;
     // How the lane failed on its own (out of memory, say): it takes nothing from there on.
@@ -178,33 +178,25 @@ void PS2AVI::dealOutLanes() {
 
 void PS2AVI::run() {
     std::array<Lane, 2> lanes;
-    std::array<std::thread, 2> threads;
-    for (std::size_t l = 0; l < lanes.size(); ++l) {
-        lanes[l].outputs = lanes_[l];
-    }
-    // Two lanes take their batches on threads of their own. A single lane, or one that gets
-    // no thread, is served on this one between batches.
-    if (lanes_[1] != 0) {
-        for (std::size_t l = 0; l < lanes.size(); ++l) {
-            try {
-                threads[l] = std::thread(&PS2AVI::serveLane, this, std::ref(lanes[l]));
-            } catch (const std::system_error&) {
-                // Served on this thread instead, below.
-            }
+    lanes[0].outputs = lanes_[0];
+    lanes[1].outputs = lanes_[1];
+    BatchFeed feed(lanes.size(), [this] { return nextBatch(); });
+    std::thread second;
+    if (lanes[1].outputs != 0) {
+        try {
+            second = std::thread(&PS2AVI::serveLane, this, std::ref(lanes[1]), std::ref(feed), 1);
+        } catch (const std::system_error&) {
+            // One lane does all the work instead.
+            lanes[0].outputs |= lanes[1].outputs;
+            lanes[1].outputs = 0;
         }
     }
-    for (std::size_t l = 0; l < lanes.size(); ++l) {
-        if (!threads[l].joinable() && lanes[l].outputs != 0) {
-            startLane(lanes[l]);
-        }
+    if (!second.joinable()) {
+        feed.leave(1);
     }
-    walkRecording(lanes, threads);
-    for (std::size_t l = 0; l < lanes.size(); ++l) {
-        if (threads[l].joinable()) {
-            threads[l].join();
-        } else if (lanes[l].outputs != 0) {
-            finishLane(lanes[l], true);
-        }
+    serveLane(lanes[0], feed, 0);
+    if (second.joinable()) {
+        second.join();
     }
     for (const Lane& lane : lanes) {
         if (lane.failure && !files_->damage.failed()) {
@@ -216,25 +208,17 @@ void PS2AVI::run() {
     finished_ = 1;
 }
 
-// Reads and judges every record once, handing each batch to every lane, until the recording
-// ends, Stop, or no lane wants more.
-void PS2AVI::walkRecording(std::array<Lane, 2>& lanes, const std::array<std::thread, 2>& threads) {
+// Reads and judges the next records once for every lane, on whichever lane's thread asks for
+// them first. Nothing once the recording has ended or Stop was asked for; the walk's damage
+// and ending are then in place.
+std::shared_ptr<const RecordBatch> PS2AVI::nextBatch() noexcept {
     RecordingReader& reader = files_->reader;
     SourceDamage& damage = files_->damage;
     try {
-        bool wanted = true;
-        while (wanted && !stopRequest_) {
+        if (!stopRequest_) {
             auto batch = std::make_shared<RecordBatch>();
-            if (!reader.nextBatch(*batch)) {
-                break;
-            }
-            wanted = false;
-            for (std::size_t l = 0; l < lanes.size(); ++l) {
-                if (threads[l].joinable()) {
-                    wanted = lanes[l].queue.push(batch) || wanted;
-                } else if (lanes[l].outputs != 0) {
-                    wanted = feed(lanes[l], *batch) || wanted;
-                }
+            if (reader.nextBatch(*batch)) {
+                return batch;
             }
         }
         damage = reader.damage();
@@ -248,21 +232,19 @@ void PS2AVI::walkRecording(std::array<Lane, 2>& lanes, const std::array<std::thr
         damage.endedAt = reader.position();
         damage.failure = error.what();
     }
-    for (Lane& lane : lanes) {
-        lane.queue.close();
-    }
+    return nullptr;
 }
 
-void PS2AVI::serveLane(Lane& lane) {
+void PS2AVI::serveLane(Lane& lane, BatchFeed& feed, std::size_t index) {
     startLane(lane);
     bool drained = true;
-    while (auto batch = lane.queue.pop()) {
-        if (stopRequest_ || !feed(lane, *batch)) {
+    while (auto batch = feed.take(index)) {
+        if (stopRequest_ || !writeBatch(lane, *batch)) {
             drained = false;
             break;
         }
     }
-    lane.queue.leave();
+    feed.leave(index);
     finishLane(lane, drained);
 }
 
@@ -278,7 +260,7 @@ void PS2AVI::startLane(Lane& lane) {
     }
 }
 
-bool PS2AVI::feed(Lane& lane, const RecordBatch& batch) {
+bool PS2AVI::writeBatch(Lane& lane, const RecordBatch& batch) {
     if (lane.failure) {
         return false;
     }

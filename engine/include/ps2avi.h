@@ -13,6 +13,7 @@
 
 namespace kinorex {
 
+class BatchFeed;
 struct RecordBatch;
 
 // Converts one recording into one file per selected channel that carries video: AVI unless
@@ -84,12 +85,13 @@ private:
     struct Lane;
 
     void run();
-    void walkRecording(std::array<Lane, 2>& lanes, const std::array<std::thread, 2>& threads);
-    // A lane's own thread: takes the walk's batches until the queue ends or the lane stops.
-    void serveLane(Lane& lane);
+    std::shared_ptr<const RecordBatch> nextBatch() noexcept;
+    // A lane's work, on its own thread or the worker's: takes the walk's batches until the
+    // walk ends or the lane stops.
+    void serveLane(Lane& lane, BatchFeed& feed, std::size_t index);
     void startLane(Lane& lane);
     // Hands the lane a batch; false once the lane has failed and wants no more.
-    bool feed(Lane& lane, const RecordBatch& batch);
+    bool writeBatch(Lane& lane, const RecordBatch& batch);
     // Completes the lane's files; `drained`: the lane took every batch the walk handed out.
     void finishLane(Lane& lane, bool drained);
 

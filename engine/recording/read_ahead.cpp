@@ -5,11 +5,6 @@
 
 namespace kinorex {
 
-bool ReadAhead::holds(std::uint64_t position, std::size_t count) const {
-    return block_ && position >= block_->start &&
-           position + count <= block_->start + block_->length;
-}
-
 std::optional<std::span<const unsigned char>> ReadAhead::peek(std::size_t count) {
     // Refilling from the current position keeps what is asked for in one piece; the few
     // bytes read twice at each block's end cost far less than stitching pieces together.
@@ -19,14 +14,6 @@ std::optional<std::span<const unsigned char>> ReadAhead::peek(std::size_t count)
     const auto offset = static_cast<std::size_t>(position_ - block_->start);
     return std::span<const unsigned char>(block_->bytes.get() + offset,
                                           std::min(count, block_->length - offset));
-}
-
-std::span<const unsigned char> ReadAhead::heldAt(std::uint64_t position) const {
-    if (!holds(position, 0)) {
-        return {};
-    }
-    const auto offset = static_cast<std::size_t>(position - block_->start);
-    return {block_->bytes.get() + offset, block_->length - offset};
 }
 
 std::optional<std::size_t> ReadAhead::read(void* buffer, std::size_t count) {

@@ -30,7 +30,14 @@ public:
     // one go before the next peek reads again.
     std::span<const unsigned char> held() const { return heldAt(position_); }
     // What the block holds from `position` on, without reading; empty where it holds nothing.
-    std::span<const unsigned char> heldAt(std::uint64_t position) const;
+    // The walk asks this several times for every record.
+    std::span<const unsigned char> heldAt(std::uint64_t position) const {
+        if (!holds(position, 0)) {
+            return {};
+        }
+        const auto offset = static_cast<std::size_t>(position - block_->start);
+        return {block_->bytes.get() + offset, block_->length - offset};
+    }
     void skip(std::size_t count) { position_ += count; }
 
     // Copies `count` bytes of any size and moves past them; what the block does not hold
@@ -52,7 +59,10 @@ public:
     void reset();
 
 private:
-    bool holds(std::uint64_t position, std::size_t count) const;
+    bool holds(std::uint64_t position, std::size_t count) const {
+        return block_ && position >= block_->start &&
+               position + count <= block_->start + block_->length;
+    }
     // Reads a block from the position holding `count` bytes where the file has them.
     bool fill(std::size_t count);
 

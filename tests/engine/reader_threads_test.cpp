@@ -1,9 +1,11 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
+#include <numeric>
 #include <thread>
 
-#include "batch_queue.h"
+#include "batch_feed.h"
 #include "reader_test_support.h"
 
 namespace kinorex::test {
@@ -49,33 +51,58 @@ TEST(RecordingReaderThreads, PercentagePolledDuringTheWalkOnlyMovesForward) {
     EXPECT_EQ(reader.GetPositionPercent(), 100);
 }
 
-// The walk waits only for a lane and a lane only for the walk; either side's end releases
-// the other, whichever order the two threads get there in.
-TEST(BatchQueueThreads, EitherSideEndingReleasesTheOther) {
-    const auto batch = std::make_shared<const RecordBatch>();
-    BatchQueue full;
-    for (std::size_t i = 0; i < BatchQueue::kCapacity; ++i) {
-        ASSERT_TRUE(full.push(batch));
-    }
-    bool pushed = true;
-    std::thread walk([&] { pushed = full.push(batch); });  // waits for room
-    full.leave();
-    walk.join();
-    EXPECT_FALSE(pushed);
+// A walk of `batches` batches, each telling its place by its number of records, that counts
+// how often it was asked for a batch.
+struct CountingWalk {
+    explicit CountingWalk(std::size_t batches) : batches(batches) {}
 
-    BatchQueue closing;
-    int taken = 0;
-    std::thread lane([&] {
-        while (closing.pop()) {
-            ++taken;
+    std::shared_ptr<const RecordBatch> operator()() {
+        if (asked++ == batches) {
+            return nullptr;
         }
-    });
-    for (int i = 0; i < 10; ++i) {
-        ASSERT_TRUE(closing.push(batch));
+        auto batch = std::make_shared<RecordBatch>();
+        batch->records.resize(asked);
+        return batch;
     }
-    closing.close();
-    lane.join();
-    EXPECT_EQ(taken, 10);  // everything queued before the close, then the end
+
+    std::size_t batches;
+    std::size_t asked = 0;
+};
+
+std::vector<std::size_t> takeAll(BatchFeed& feed, std::size_t lane) {
+    std::vector<std::size_t> taken;
+    while (const auto batch = feed.take(lane)) {
+        taken.push_back(batch->records.size());
+    }
+    return taken;
+}
+
+// Each batch is read once, on whichever lane asks first, and every lane gets every batch in
+// order, however their pace differs.
+TEST(BatchFeedThreads, EveryLaneTakesEveryBatchInOrderReadOnce) {
+    CountingWalk walk(50);
+    BatchFeed feed(2, std::ref(walk));
+    std::vector<std::size_t> second;
+    std::thread other([&] { second = takeAll(feed, 1); });
+    const std::vector<std::size_t> first = takeAll(feed, 0);
+    other.join();
+
+    std::vector<std::size_t> expected(50);
+    std::iota(expected.begin(), expected.end(), 1);
+    EXPECT_EQ(first, expected);
+    EXPECT_EQ(second, expected);
+    EXPECT_EQ(walk.asked, 51u);  // the last ask found the end
+}
+
+// A lane that leaves holds the others up no longer; without it the first would wait for
+// good once the second lane's batches had piled up.
+TEST(BatchFeedThreads, ALaneThatLeavesHoldsNoOneUp) {
+    CountingWalk walk(3 * BatchFeed::kAhead);
+    BatchFeed feed(2, std::ref(walk));
+    ASSERT_NE(feed.take(1), nullptr);
+    feed.leave(1);
+    EXPECT_EQ(takeAll(feed, 0).size(), 3 * BatchFeed::kAhead);
+    EXPECT_EQ(feed.take(1), nullptr);
 }
 
 }  // namespace
