@@ -51,8 +51,8 @@ public:
     // The next frame record, under the same rules as ReadFrame with a buffer of `capacity`
     // bytes (at most ReadAhead::kBlockSize), but without copying: `record` views the
     // reader's read-ahead block and stays valid until the next call that reads, rewinds or
-    // closes. The walks use this; the lock is not held while they look at the record,
-    // which is safe because only the walking thread moves the reader while it runs.
+    // closes. The lock is not held while the caller looks at the record, which is safe as
+    // long as no other thread moves the reader meanwhile.
     bool viewFrame(std::uint32_t capacity, FrameRecord& record);
     // viewFrame for as many records as came in with the first: `records` receives the next
     // record, read if need be, and every whole record after it that was read along with it.
