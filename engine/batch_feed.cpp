@@ -42,11 +42,9 @@ void BatchFeed::walkOn(std::unique_lock<std::mutex>& guard) {
     auto batch = walk_();
     guard.lock();
     walking_ = false;
-    if (!batch) {
-        ended_ = true;
-    }
+    ended_ = batch == nullptr;
     for (Queue& queue : queues_) {
-        if (batch && !queue.left) {
+        if (batch && !queue.left) {  // every lane had room, or the walk would not have read
             queue.slots[(queue.first + queue.count) % kAhead] = batch;
             ++queue.count;
         }

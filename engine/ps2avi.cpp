@@ -9,7 +9,7 @@
 #include "batch_feed.h"
 #include "channel_parts.h"
 #include "channel_scan.h"
-#include "lane_walk.h"
+#include "lane_writer.h"
 #include "recording/recording_reader.h"
 
 namespace kinorex {
@@ -46,7 +46,7 @@ struct PS2AVI::Files {
 struct PS2AVI::Lane {
     std::uint16_t outputs = 0;
     std::unique_ptr<std::int16_t[]> pcm;
-    std::optional<LaneWalk> walk;
+    std::optional<LaneWriter> writer;
     // How the lane failed on its own (out of memory, say): it takes nothing from there on.
     std::optional<SourceDamage> failure;
 
@@ -131,7 +131,8 @@ std::thread PS2AVI::launchWorker() {
 }
 
 std::unique_ptr<std::int16_t[]> PS2AVI::allocatePcmBuffer() {
-    return std::unique_ptr<std::int16_t[]>(new (std::nothrow) std::int16_t[LaneWalk::kPcmSamples]);
+    return std::unique_ptr<std::int16_t[]>(new (std::nothrow)
+                                               std::int16_t[LaneWriter::kPcmSamples]);
 }
 
 int PS2AVI::Start(const char* sourcePath, std::uint32_t channelMask, const char* outputPrefix) {
@@ -254,7 +255,7 @@ void PS2AVI::startLane(Lane& lane) {
         if (!lane.pcm) {
             throw std::bad_alloc();
         }
-        lane.walk.emplace(files_->outputs, audioTargets_, lane.outputs, lane.pcm.get());
+        lane.writer.emplace(files_->outputs, audioTargets_, lane.outputs, lane.pcm.get());
     } catch (const std::exception& error) {
         lane.fail(error, kFileHeaderSize);
     }
@@ -265,7 +266,7 @@ bool PS2AVI::writeBatch(Lane& lane, const RecordBatch& batch) {
         return false;
     }
     try {
-        lane.walk->take(batch.records);
+        lane.writer->take(batch.records);
         return true;
     } catch (const std::exception& error) {
         lane.fail(error, batch.position());

@@ -1,4 +1,4 @@
-#include "lane_walk.h"
+#include "lane_writer.h"
 
 namespace kinorex {
 
@@ -16,9 +16,9 @@ bool holdsWholeVoiceFrame(const FrameRecord& record) {
 
 }  // namespace
 
-LaneWalk::LaneWalk(std::array<ChannelParts, kChannelCount>& channels,
-                   const std::array<std::uint16_t, kChannelCount>& audioTargets,
-                   std::uint16_t outputs, std::int16_t* pcm)
+LaneWriter::LaneWriter(std::array<ChannelParts, kChannelCount>& channels,
+                       const std::array<std::uint16_t, kChannelCount>& audioTargets,
+                       std::uint16_t outputs, std::int16_t* pcm)
     : channels_(channels),
       audioTargets_(audioTargets),
       outputs_(outputs),
@@ -27,7 +27,7 @@ LaneWalk::LaneWalk(std::array<ChannelParts, kChannelCount>& channels,
     voiceFrames_.reserve(kFramesPerDecode);
 }
 
-void LaneWalk::take(std::span<const FrameRecord> records) {
+void LaneWriter::take(std::span<const FrameRecord> records) {
     while (!records.empty()) {
         const std::size_t count = decodeVoice(records);
         writeRecords(records.first(count));
@@ -35,8 +35,8 @@ void LaneWalk::take(std::span<const FrameRecord> records) {
     }
 }
 
-std::uint16_t LaneWalk::voiceSourcesOf(const std::array<std::uint16_t, kChannelCount>& audioTargets,
-                                       std::uint16_t outputs) {
+std::uint16_t LaneWriter::voiceSourcesOf(
+    const std::array<std::uint16_t, kChannelCount>& audioTargets, std::uint16_t outputs) {
     std::uint16_t sources = 0;
     for (int k = 0; k < kChannelCount; ++k) {
         if (audioTargets[k] & outputs) {
@@ -46,14 +46,14 @@ std::uint16_t LaneWalk::voiceSourcesOf(const std::array<std::uint16_t, kChannelC
     return sources;
 }
 
-std::uint16_t LaneWalk::voiceTargets(const FrameRecord& record) const {
+std::uint16_t LaneWriter::voiceTargets(const FrameRecord& record) const {
     const std::uint32_t k = record.channelIndex();
     return k < kChannelCount && ((voiceSources_ >> k) & 1u) && record.isAudio()
                ? audioTargets_[k] & outputs_
                : 0;
 }
 
-std::size_t LaneWalk::decodeVoice(std::span<const FrameRecord> records) {
+std::size_t LaneWriter::decodeVoice(std::span<const FrameRecord> records) {
     voiceFrames_.clear();
     std::size_t count = 0;
     for (; count < records.size() && voiceFrames_.size() < kFramesPerDecode; ++count) {
@@ -69,7 +69,7 @@ std::size_t LaneWalk::decodeVoice(std::span<const FrameRecord> records) {
     return count;
 }
 
-void LaneWalk::writeRecords(std::span<const FrameRecord> records) {
+void LaneWriter::writeRecords(std::span<const FrameRecord> records) {
     auto decoded = voiceFrames_.cbegin();
     for (const FrameRecord& record : records) {
         const std::uint32_t k = record.channelIndex();

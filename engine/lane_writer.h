@@ -18,7 +18,7 @@ namespace kinorex {
 // hands it, video frames as they are, voice frames decoded to PCM. Records come a read-ahead
 // block at a time, and the voice frames among them are decoded many at once, which lets the
 // decoder work on several side by side.
-class LaneWalk {
+class LaneWriter {
 public:
     // Decoding this many voice frames at a time keeps the decoder busy and their PCM
     // within 250 KB.
@@ -27,9 +27,9 @@ public:
 
     // outputs: bit j for the channel outputs this lane writes; audioTargets[k]: the outputs
     // that take the voice of channel index k; pcm: room for kPcmSamples.
-    LaneWalk(std::array<ChannelParts, kChannelCount>& channels,
-             const std::array<std::uint16_t, kChannelCount>& audioTargets, std::uint16_t outputs,
-             std::int16_t* pcm);
+    LaneWriter(std::array<ChannelParts, kChannelCount>& channels,
+               const std::array<std::uint16_t, kChannelCount>& audioTargets, std::uint16_t outputs,
+               std::int16_t* pcm);
 
     // Writes the next records of the recording, in file order.
     void take(std::span<const FrameRecord> records);
