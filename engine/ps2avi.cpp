@@ -277,8 +277,8 @@ bool PS2AVI::writeBatch(Lane& lane, const RecordBatch& batch) {
 // Each lane completes its own files, side by side with the other: writing out the indexes of
 // a long recording takes a while.
 void PS2AVI::finishLane(Lane& lane, bool drained) {
-    // Only a lane that took every batch may read the walk's ending: the walk wrote it before
-    // it closed the queue. A stop that comes after the walk's end would not have cut it
+    // Only a lane that took every batch may read the walk's ending: it was written before the
+    // feed said the walk had ended. A stop that comes after the walk's end would not have cut it
     // short, but only the flag is known here; it then keeps earlier files, which errs on the
     // safe side.
     const bool wholeRecording =
