@@ -7,6 +7,7 @@
 
 #include "output_naming.h"
 #include "platform/process.h"
+#include "utf8_path.h"
 
 namespace kinorex {
 
@@ -14,28 +15,14 @@ namespace {
 
 constexpr std::string_view kAsideSuffix = ".kinorex-partial";
 
-// Paths are UTF-8 everywhere; std::filesystem takes them as such only as char8_t.
-std::filesystem::path fsPath(std::string_view utf8) {
-    return std::filesystem::path(
-        std::u8string(reinterpret_cast<const char8_t*>(utf8.data()), utf8.size()));
-}
-
-std::string utf8Name(const std::filesystem::path& path) {
-    const auto name = path.filename().u8string();
-    return std::string(reinterpret_cast<const char*>(name.data()), name.size());
-}
-
 struct SplitPath {
     std::string_view folder;  // with its trailing separator; empty for the current folder
     std::string_view name;
 };
 
 SplitPath splitPath(std::string_view path) {
-    const auto separator = path.find_last_of(kNativePaths.separators);
-    if (separator == std::string_view::npos) {
-        return {{}, path};
-    }
-    return {path.substr(0, separator + 1), path.substr(separator + 1)};
+    const auto name = fileNameOf(path);
+    return {path.substr(0, path.size() - name.size()), name};
 }
 
 // The entries of a folder, as far as it can be read: what is not listed is only left in
@@ -44,10 +31,10 @@ SplitPath splitPath(std::string_view path) {
 std::vector<std::string> namesIn(std::string_view folder) {
     std::vector<std::string> names;
     std::error_code error;
-    std::filesystem::directory_iterator entries(folder.empty() ? fsPath(".") : fsPath(folder),
+    std::filesystem::directory_iterator entries(folder.empty() ? toFsPath(".") : toFsPath(folder),
                                                 error);
     for (; !error && entries != std::filesystem::directory_iterator(); entries.increment(error)) {
-        names.push_back(utf8Name(entries->path()));
+        names.push_back(fromFsPath(entries->path().filename()));
     }
     return names;
 }
@@ -109,14 +96,14 @@ void removePartsBeyond(std::string_view firstPartPath, int partsWritten) {
 
 bool pathExists(std::string_view path) {
     std::error_code error;
-    const auto type = std::filesystem::symlink_status(fsPath(path), error).type();
+    const auto type = std::filesystem::symlink_status(toFsPath(path), error).type();
     return type != std::filesystem::file_type::not_found &&
            type != std::filesystem::file_type::none;
 }
 
 void removeFile(std::string_view path) {
     std::error_code error;
-    const auto target = fsPath(path);
+    const auto target = toFsPath(path);
     // Only files: a folder of that name is never touched.
     if (!std::filesystem::is_directory(std::filesystem::symlink_status(target, error))) {
         std::filesystem::remove(target, error);

@@ -30,10 +30,8 @@ std::string keptEarlierLine(const ChannelReport& channel) {
     const auto failed = std::find_if(channel.files.begin(), channel.files.end(),
                                      [](const auto& file) { return !file.firstError.empty(); });
     const auto reason = failed == channel.files.end() ? "interrupted" : failed->firstError;
-    const auto separator = first.path.find_last_of(kNativePaths.separators);
-    const auto name =
-        separator == std::string::npos ? first.path : first.path.substr(separator + 1);
-    return first.path + ": " + reason + "; the earlier " + name + " was kept";
+    return first.path + ": " + reason + "; the earlier " + std::string(fileNameOf(first.path)) +
+           " was kept";
 }
 
 }  // namespace

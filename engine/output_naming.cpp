@@ -11,11 +11,6 @@ namespace kinorex {
 
 namespace {
 
-std::string_view fileNameOf(std::string_view path, const PathStyle& style) {
-    const auto separator = path.find_last_of(style.separators);
-    return separator == std::string_view::npos ? path : path.substr(separator + 1);
-}
-
 bool isDigits(std::string_view text) {
     return !text.empty() &&
            std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
@@ -70,6 +65,11 @@ std::string comparablePath(std::string_view path, std::string_view currentFolder
 }
 
 }  // namespace
+
+std::string_view fileNameOf(std::string_view path, const PathStyle& style) {
+    const auto separator = path.find_last_of(style.separators);
+    return separator == std::string_view::npos ? path : path.substr(separator + 1);
+}
 
 std::string defaultOutputFolder(std::string_view sourcePath, const PathStyle& style) {
     const auto separator = sourcePath.find_last_of(style.separators);

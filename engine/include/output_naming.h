@@ -28,6 +28,9 @@ inline constexpr PathStyle kNativePaths = kPosixPaths;
 // Longest output file name the converter composes, terminating zero included.
 inline constexpr std::size_t kMaxOutputNameBytes = 260;
 
+// The text after the last separator: "cam2.h264" of "/rec/cam2.h264".
+std::string_view fileNameOf(std::string_view path, const PathStyle& style = kNativePaths);
+
 // The folder part of a source path: everything before its last separator, or an empty
 // string when the path has none ("/rec/cam1.h264" gives "/rec", "C:\x.h264" gives "C:").
 std::string defaultOutputFolder(std::string_view sourcePath, const PathStyle& style = kNativePaths);

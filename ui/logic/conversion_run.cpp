@@ -1,5 +1,6 @@
 #include "conversion_run.h"
 
+#include "output_naming.h"
 #include "recording_list.h"
 
 namespace kinorex {

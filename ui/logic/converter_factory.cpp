@@ -1,7 +1,6 @@
 #include "converter_factory.h"
 
-#include <filesystem>
-
+#include "output_naming.h"
 #include "ps2avi.h"
 
 namespace kinorex {
@@ -14,7 +13,7 @@ class Ps2aviConverter final : public Converter {
 public:
     int Start(const char* sourcePath, std::uint32_t channelMask,
               const char* outputPrefix) override {
-        sourceName_ = std::filesystem::path(sourcePath).filename().string();
+        sourceName_ = std::string(fileNameOf(sourcePath));
         return converter_.Start(sourcePath, channelMask, outputPrefix);
     }
     void setOutputFormat(OutputFormat format) override { converter_.setOutputFormat(format); }

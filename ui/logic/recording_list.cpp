@@ -6,21 +6,11 @@
 #include <system_error>
 
 #include "output_naming.h"
+#include "utf8_path.h"
 
 namespace kinorex {
 
 namespace {
-
-// Kinorex keeps file names in UTF-8 on every platform; std::filesystem would take a plain
-// string in Windows' ANSI code page.
-std::filesystem::path toFsPath(const std::string& path) {
-    return std::filesystem::path(std::u8string(path.begin(), path.end()));
-}
-
-std::string fromFsPath(const std::filesystem::path& path) {
-    const std::u8string text = path.u8string();
-    return std::string(text.begin(), text.end());
-}
 
 bool hasRecordingExtension(const std::filesystem::path& path) {
     std::string extension = fromFsPath(path.extension());
@@ -66,11 +56,6 @@ std::vector<std::string> recordingsInFolder(const std::string& path) {
     }
     std::sort(found.begin(), found.end());
     return found;
-}
-
-std::string_view fileNameOf(std::string_view path) {
-    const auto separator = path.find_last_of(kNativePaths.separators);
-    return separator == std::string_view::npos ? path : path.substr(separator + 1);
 }
 
 std::string sourceFieldText(const std::vector<std::string>& recordings) {

@@ -28,9 +28,6 @@ std::vector<std::string> recordingsInFolder(const std::string& path);
 
 bool isFolder(const std::string& path);
 
-// The text after the last separator: "cam2.h264" of "/rec/cam2.h264".
-std::string_view fileNameOf(std::string_view path);
-
 // What the source field shows: the one recording's path, or "12 recordings in D:\export"
 // (without the folder when they lie in different ones).
 std::string sourceFieldText(const std::vector<std::string>& recordings);
