@@ -45,13 +45,16 @@ void RecordWalk::rewind() {
     lastLook_.reset();
 }
 
+const RecordWalk::Unreadable* RecordWalk::unreadableFrom(std::uint64_t position) const {
+    const auto stretch =
+        std::find_if(unreadable_.begin(), unreadable_.end(),
+                     [&](const Unreadable& unreadable) { return position < unreadable.end; });
+    return stretch == unreadable_.end() ? nullptr : &*stretch;
+}
+
 std::uint64_t RecordWalk::readableEnd(std::uint64_t position) const {
-    for (const Unreadable& stretch : unreadable_) {
-        if (position < stretch.end) {
-            return std::max(position, stretch.start);
-        }
-    }
-    return fileSize_;
+    const Unreadable* stretch = unreadableFrom(position);
+    return stretch ? std::max(position, stretch->start) : fileSize_;
 }
 
 std::optional<std::span<const std::uint8_t>> RecordWalk::peek(std::size_t count) {
@@ -193,11 +196,7 @@ std::optional<std::uint64_t> RecordWalk::findRecord(std::uint64_t from) {
             if (readableEnd(at) == fileSize_) {
                 break;
             }
-            // On past the unreadable stretch, which holds no record.
-            const auto stretch =
-                std::find_if(unreadable_.begin(), unreadable_.end(),
-                             [&](const Unreadable& unreadable) { return at < unreadable.end; });
-            at = stretch->end;
+            at = unreadableFrom(at)->end;  // on past the stretch, which holds no record
             continue;
         }
         const std::uint8_t* bytes = window->data();

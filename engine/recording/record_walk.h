@@ -69,6 +69,9 @@ private:
     bool wholeBeforeDamage(std::uint64_t position, const RecordLook& look,
                            std::optional<std::uint64_t> found);
     void end(WalkEnd why, std::uint64_t at);
+    struct Unreadable;
+    // The first stretch the disk failed to read that ends after `position`; nothing if none.
+    const Unreadable* unreadableFrom(std::uint64_t position) const;
     // Where the bytes readable from `position` on end: at the next stretch the disk failed
     // to read, else at the end of the file; `position` itself inside such a stretch.
     std::uint64_t readableEnd(std::uint64_t position) const;
