@@ -63,7 +63,6 @@ bool RecordingReader::loadOpenedFile(std::uint8_t* header) {
         return false;
     }
     noteProgress();
-    progressSize_.store(fileSize_, std::memory_order_relaxed);
     return true;
 }
 
@@ -183,7 +182,7 @@ void RecordingReader::Rewind() {
 // Without the lock: a walk that waits for a block, or searches a long damaged stretch,
 // holds it, and the user interface must not wait with it.
 std::int32_t RecordingReader::GetPositionPercent() const {
-    const auto size = static_cast<std::int64_t>(progressSize_.load(std::memory_order_relaxed));
+    const auto size = static_cast<std::int64_t>(fileSize_.load(std::memory_order_relaxed));
     if (size == 0) {
         return 0;
     }
@@ -202,7 +201,6 @@ void RecordingReader::Close() {
     readAhead_.reset();
     entries_.clear();
     fileSize_ = 0;
-    progressSize_.store(0, std::memory_order_relaxed);
     progressPosition_.store(0, std::memory_order_relaxed);
 }
 

@@ -98,10 +98,9 @@ private:
     std::vector<FrameRecord> single_;
     IndexEntries entries_;
     std::array<std::uint8_t, kFileHeaderSize> header_{};
-    std::uint64_t fileSize_ = 0;
-    // What GetPositionPercent reads without the lock: the size while a file is open (0
+    // GetPositionPercent reads these without the lock: the size while a file is open (0
     // otherwise) and the walk's position after its last step.
-    std::atomic<std::uint64_t> progressSize_{0};
+    std::atomic<std::uint64_t> fileSize_{0};
     std::atomic<std::uint64_t> progressPosition_{0};
 };
 
