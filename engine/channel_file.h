@@ -6,6 +6,10 @@
 
 namespace kinorex {
 
+// The codec codes a conversion asks for: H.264 video and 16-bit PCM voice.
+inline constexpr std::int32_t kVideoCodecH264 = 3;
+inline constexpr std::int32_t kAudioCodecPcm = 0;
+
 // One channel's file in one container format, behind ChannelOutput. Results are 0, -1 for
 // a refusal (unknown codec code, a size limit) or the errno value of what failed.
 class ChannelFile {

@@ -10,8 +10,6 @@ namespace kinorex {
 
 namespace {
 
-constexpr int kVideoCodecH264 = 3;
-constexpr int kAudioCodecPcm = 0;
 // ChannelOutput's result for a write refused at a size limit.
 constexpr int kRefusedAtLimit = -1;
 

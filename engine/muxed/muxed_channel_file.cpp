@@ -11,11 +11,8 @@ namespace kinorex {
 
 namespace {
 
-constexpr std::int32_t kVideoCodecH264 = 3;
-constexpr std::int32_t kAudioCodecPcm = 0;
 // A channel whose header gives no frame rate plays at the recorders' usual one.
 constexpr std::int32_t kFallbackFrameRate = 25;
-constexpr AVRational kSampleTime{1, AacEncoder::kSampleRate};
 
 // FFmpeg's errors are negated errno values where a system call failed.
 int errnoOf(int averror) {
@@ -218,11 +215,7 @@ int MuxedChannelFile::muxAudio(std::span<const std::byte> pcm) {
     if (aac_) {
         const std::span<const std::int16_t> values(
             reinterpret_cast<const std::int16_t*>(pcm.data()), static_cast<std::size_t>(samples));
-        if (int result = aac_->encode(values,
-                                      [this](AVPacket& packet) {
-                                          return muxPacket(packet, audio_, kSampleTime) ? -1 : 0;
-                                      });
-            result < 0) {
+        if (int result = aac_->encode(values, aacPackets_); result < 0) {
             return error_ ? error_ : fail(result);
         }
         audioSamples_ += samples;
@@ -257,8 +250,7 @@ int MuxedChannelFile::finish() {
     }
     finished_ = true;
     if (aac_ && !error_) {
-        const int flushed = aac_->flush(
-            [this](AVPacket& packet) { return muxPacket(packet, audio_, kSampleTime) ? -1 : 0; });
+        const int flushed = aac_->flush(aacPackets_);
         if (flushed < 0 && !error_) {
             fail(flushed);
         }

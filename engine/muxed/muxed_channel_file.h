@@ -51,6 +51,7 @@ private:
         std::vector<std::byte> bytes;
     };
     static constexpr std::size_t kMaxWaitingBytes = std::size_t{4} << 20;
+    static constexpr AVRational kSampleTime{1, AacEncoder::kSampleRate};
 
     MuxedChannelFile(AVFormatContext* context, std::unique_ptr<SinkIo> io, OutputFormat format,
                      bool fragmented);
@@ -71,6 +72,11 @@ private:
     AVStream* audio_ = nullptr;
     AVRational frameTime_{1, 25};
     std::unique_ptr<AacEncoder> aac_;
+    // Where the encoder's packets go; a failure is kept in error_, so the encoder only
+    // learns to stop.
+    const AacEncoder::PacketSink aacPackets_ = [this](AVPacket& packet) {
+        return muxPacket(packet, audio_, kSampleTime) ? -1 : 0;
+    };
     bool started_ = false;
     bool finished_ = false;
     std::vector<Waiting> waiting_;
