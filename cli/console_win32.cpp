@@ -1,24 +1,12 @@
 #include <windows.h>
 
-#include <shellapi.h>
-
 #include "console.h"
-#include "platform/wide_string.h"
+#include "platform/command_line.h"
 
 namespace kinorex::cli {
 
 std::vector<std::string> commandLineArguments(int, char**) {
-    std::vector<std::string> arguments;
-    int count = 0;
-    LPWSTR* wide = CommandLineToArgvW(GetCommandLineW(), &count);
-    if (wide == nullptr) {
-        return arguments;
-    }
-    for (int i = 1; i < count; ++i) {
-        arguments.push_back(platform::narrow(wide[i]));
-    }
-    LocalFree(wide);
-    return arguments;
+    return platform::commandLineArguments();
 }
 
 bool standardOutputIsTerminal() {

@@ -5,15 +5,19 @@
 
 namespace kinorex {
 
+std::string headedList(const char* heading, const std::vector<std::string>& lines) {
+    std::string text = heading;
+    for (const auto& line : lines) {
+        text += '\n' + line;
+    }
+    return text;
+}
+
 namespace {
 
 void addSection(std::string& text, const char* heading, const std::vector<std::string>& lines) {
-    if (lines.empty()) {
-        return;
-    }
-    text += (text.empty() ? "" : "\n\n") + std::string(heading);
-    for (const auto& line : lines) {
-        text += '\n' + line;
+    if (!lines.empty()) {
+        text += (text.empty() ? "" : "\n\n") + headedList(heading, lines);
     }
 }
 

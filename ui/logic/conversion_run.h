@@ -7,6 +7,9 @@
 
 namespace kinorex {
 
+// A message's list: the heading, then each line under it.
+std::string headedList(const char* heading, const std::vector<std::string>& lines);
+
 // One Start's worth of work: the recordings converted one after another with one channel
 // mask into one folder, and what went wrong on the way, for the warning after the last.
 class ConversionRun {

@@ -19,18 +19,6 @@ std::vector<MainDialogLogic::FormatChoice> MainDialogLogic::formatChoices() {
     return choices;
 }
 
-namespace {
-
-std::string joinLines(const char* heading, const std::vector<std::string>& lines) {
-    std::string text = heading;
-    for (const auto& line : lines) {
-        text += '\n' + line;
-    }
-    return text;
-}
-
-}  // namespace
-
 MainDialogLogic::MainDialogLogic(MainDialogPlatform& platform, Converter& converter)
     : platform_(platform), converter_(converter) {}
 
@@ -97,7 +85,7 @@ void MainDialogLogic::start() {
     const auto clashes =
         describeOutputClashes(recordings_.paths(), outputFolder_, formatName(format_));
     if (!clashes.empty()) {
-        platform_.showMessage(joinLines("Some recordings would write the same files:", clashes));
+        platform_.showMessage(headedList("Some recordings would write the same files:", clashes));
         return;
     }
     std::vector<std::string> readable;
@@ -144,12 +132,12 @@ std::optional<std::vector<RecordingContents>> MainDialogLogic::inspectRecordings
         return std::nullopt;
     }
     if (readable.empty()) {
-        platform_.showMessage(joinLines("None of the recordings can be read:", unreadable));
+        platform_.showMessage(headedList("None of the recordings can be read:", unreadable));
         return std::nullopt;
     }
     if (!unreadable.empty()) {
         platform_.showMessage(
-            joinLines("These recordings cannot be read and are left out:", unreadable));
+            headedList("These recordings cannot be read and are left out:", unreadable));
     }
     return contents;
 }

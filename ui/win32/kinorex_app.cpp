@@ -4,13 +4,13 @@
 
 #include <commctrl.h>
 #include <objbase.h>
-#include <shellapi.h>
 
 #include <string>
 #include <vector>
 
 #include "converter_factory.h"
 #include "kinorex_dlg.h"
+#include "platform/command_line.h"
 #include "platform/wide_string.h"
 
 namespace kinorex {
@@ -21,19 +21,14 @@ namespace {
 // program's icon), as full paths.
 std::vector<std::string> commandLineRecordings() {
     std::vector<std::string> recordings;
-    int count = 0;
-    LPWSTR* arguments = CommandLineToArgvW(GetCommandLineW(), &count);
-    if (arguments == nullptr) {
-        return recordings;
-    }
-    for (int i = 1; i < count; ++i) {
-        std::wstring full(GetFullPathNameW(arguments[i], 0, nullptr, nullptr), L'\0');
+    for (const std::string& argument : platform::commandLineArguments()) {
+        const std::wstring given = platform::widen(argument);
+        std::wstring full(GetFullPathNameW(given.c_str(), 0, nullptr, nullptr), L'\0');
         const DWORD length =
-            GetFullPathNameW(arguments[i], static_cast<DWORD>(full.size()), full.data(), nullptr);
+            GetFullPathNameW(given.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
         full.resize(length < full.size() ? length : 0);
-        recordings.push_back(platform::narrow(full.empty() ? arguments[i] : full));
+        recordings.push_back(full.empty() ? argument : platform::narrow(full));
     }
-    LocalFree(arguments);
     return recordings;
 }
 
