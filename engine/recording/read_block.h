@@ -44,7 +44,8 @@ private:
         void keep(std::unique_ptr<unsigned char[]> bytes);
 
     private:
-        // As many blocks as a conversion's queues hold at once.
+        // As many blocks as a conversion holds at once: the batches queued for the lanes, the
+        // one each lane works on and the one the walk reads into.
         static constexpr std::size_t kMaxKept = 8;
 
         std::mutex lock_;
